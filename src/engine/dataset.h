@@ -1,0 +1,142 @@
+// Datasets: the rows of a query, table or stored procedure with a current record. Rows come
+// from the driver's cursor in blocks through a row cache, so opening a result of millions of
+// rows returns after the first block and moving back and forth re-reads nothing.
+//
+//   Query q;  q.setDatabaseName("DEMO");  q.setSql("select * from orders");  q.open();
+//   for (q.first(); !q.eof(); q.next()) std::cout << q.fieldByName("ID").asString();
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "types.h"
+
+namespace vlm::engine {
+
+class Dataset;
+
+// A field of an open dataset; reads and writes the current record's value.
+class Field {
+public:
+    Field(Dataset& owner, int index, FieldDef def, bool calculated = false);
+
+    int index() const { return index_; }
+    const std::string& fieldName() const { return def_.name; }
+    FieldType dataType() const { return def_.type; }
+    int size() const { return def_.size; }
+    const FieldDef& def() const { return def_; }
+    bool calculated() const { return calculated_; }
+
+    const std::string& displayLabel() const { return label_.empty() ? def_.name : label_; }
+    void setDisplayLabel(const std::string& s) { label_ = s; }
+    int displayWidth() const;                 // characters; derived from the type and size by default
+    void setDisplayWidth(int w) { width_ = w; }
+    bool visible() const { return visible_; }
+    void setVisible(bool v) { visible_ = v; }
+    const std::string& displayFormat() const { return format_; }
+    void setDisplayFormat(const std::string& f) { format_ = f; }
+    std::string displayText() const;          // value formatted with displayFormat()
+
+    bool isNull() const;
+    const Value& value() const;
+    std::string asString() const;             // the engine's text form; empty for null
+    std::int64_t asInteger() const;
+    double asFloat() const;
+    bool asBoolean() const;
+    void setValue(const Value& v);            // in edit or insert state only
+    void setAsString(const std::string& s);   // converted to the field's type
+    void clear() { setValue(Value()); }
+
+private:
+    Dataset& owner_;
+    int index_;
+    FieldDef def_;
+    bool calculated_;
+    std::string label_, format_;
+    int width_ = 0;
+    bool visible_ = true;
+};
+
+enum class DatasetState { Inactive, Browse, Edit, Insert };
+
+struct Bookmark {
+    std::int64_t position = -1;   // row index in the dataset's order
+    Value key;                    // the driver's row key, to find the row again after a refresh
+    bool valid() const { return position >= 0; }
+};
+
+class Dataset {
+public:
+    Dataset();
+    virtual ~Dataset();
+    Dataset(const Dataset&) = delete;
+    Dataset& operator=(const Dataset&) = delete;
+
+    void open();
+    void close();
+    bool active() const;
+    DatasetState state() const;
+    void refresh();                       // re-reads from the driver, keeping the position
+
+    // Fields by position or name (case-insensitive). fieldByName throws for an unknown name.
+    int fieldCount() const;
+    Field& field(int index);
+    Field* findField(const std::string& name);
+    Field& fieldByName(const std::string& name);
+    std::vector<std::string> fieldNames() const;
+
+    // A calculated string column filled per row by the callback (add before open()).
+    void addCalcField(const std::string& name, int size);
+    void setOnCalcFields(std::function<void(Dataset&)> callback);
+
+    // Navigation.
+    void first();
+    void last();
+    void next();
+    void prior();
+    std::int64_t moveBy(std::int64_t distance);
+    bool eof() const;
+    bool bof() const;
+    bool isEmpty();
+    std::int64_t recordCount();           // without reading every row where the driver allows
+    std::int64_t recNo() const;           // 1-based, 0 when empty
+    void setRecNo(std::int64_t n);
+    Bookmark bookmark() const;
+    void gotoBookmark(const Bookmark& b);
+
+    // Filter expression language (see filter.h): comparisons, and/or/not, quoted literals,
+    // a trailing * wildcard on strings, IS NULL.
+    const std::string& filter() const;
+    void setFilter(const std::string& expression);    // throws EngineError on a bad expression
+    bool filtered() const;
+    void setFiltered(bool on);
+
+    // Changes.
+    bool canModify() const;
+    void edit();
+    void insert();
+    void append();
+    void post();
+    void cancel();
+    void deleteRecord();
+
+    // The current row's driver row (values, key, deleted flag) for drivers' extras.
+    const Row& currentRow() const;
+
+protected:
+    // Subclasses open the driver cursor; the dataset owns it until close().
+    virtual std::unique_ptr<Cursor> openCursor() = 0;
+    virtual void afterClose() {}
+    Cursor* cursor() const;
+
+private:
+    friend class Field;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vlm::engine
