@@ -39,6 +39,18 @@ public:
     virtual std::int64_t recordCount() = 0;
     // Reads record i (0-based) into row: values in fields() order, key = i, deleted flag.
     virtual void readRecord(std::int64_t i, Row& row) = 0;
+    // One field of record i and the deleted flag alone; formats that decode lazily override
+    // these (the local SQL reads only the columns a statement uses).
+    virtual Value readField(std::int64_t i, int field) {
+        Row r;
+        readRecord(i, r);
+        return r.values.at(std::size_t(field));
+    }
+    virtual bool isDeleted(std::int64_t i) {
+        Row r;
+        readRecord(i, r);
+        return r.deleted;
+    }
     // Returns the index the record got (keyed Paradox tables insert in key order).
     virtual std::int64_t appendRecord(const std::vector<Value>& values) = 0;
     // Returns the index the record has afterwards (keyed tables may move it).

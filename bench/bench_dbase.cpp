@@ -1,0 +1,118 @@
+// dBase benchmark programs, run by bench/run-dbase.sh:
+//   bench_dbase gen DIR ROWS     writes DIR/BENCH.DBF (+ .DBT): 12 fields, deterministic
+//   bench_dbase scan DIR         full scan of every field through the driver's table cursor
+//   bench_dbase sql DIR          the aggregate through local SQL, then the same rows in a
+//                                native SQLite table; prints both times and their ratio
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "engine/drivers/local/dbase/dbf.h"
+#include "engine/drivers/local/dir/localddl.h"
+#include "engine/drivers/local/dir/localdriver.h"
+#include "engine/registry.h"
+
+using namespace vlm::engine;
+using namespace vlm::engine::local;
+using Clock = std::chrono::steady_clock;
+
+static double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+static const char* kAgg = "SELECT REGION, COUNT(*), SUM(AMOUNT), SUM(QTY) FROM BENCH GROUP BY REGION";
+
+static int gen(const std::string& dir, long rows) {
+    ::mkdir(dir.c_str(), 0755);
+    std::string p = dir + "/BENCH.DBF";
+    for (const char* e : {"DBF", "DBT", "MDX"}) posixFileSystem().remove(dir + "/BENCH." + e);
+    auto c = [](const char* n, const char* t, int s = -1, int sc = -1) { return localFieldType(n, t, s, sc); };
+    dbase::DbaseFormat().create(posixFileSystem(), p,
+        {c("ID", "NUMERIC", 9, 0), c("NAME", "CHAR", 30), c("CITY", "CHAR", 20), c("REGION", "CHAR", 10),
+         c("AMOUNT", "NUMERIC", 12, 2), c("QTY", "NUMERIC", 6, 0), c("RATE", "NUMERIC", 8, 4),
+         c("SOLD", "DATE"), c("DUE", "DATE"), c("PAID", "BOOLEAN"), c("CODE", "CHAR", 8), c("NOTES", "MEMO")},
+        {}, {});
+    auto t = dbase::DbfTable::open(posixFileSystem(), p, {true, false});
+    static const char* regions[] = {"NORTH", "SOUTH", "EAST", "WEST", "CENTRE"};
+    std::uint32_t x = 12345;
+    auto rnd = [&] { x = x * 1103515245u + 12345u; return x >> 8; };
+    for (long i = 0; i < rows; ++i) {
+        std::uint32_t r = rnd();
+        t->appendRecord({Value(std::int64_t(i + 1)), Value("Customer " + std::to_string(r % 100000)),
+                         Value("City " + std::to_string(r % 500)), Value(regions[r % 5]),
+                         Value(double(r % 10000000) / 100.0), Value(std::int64_t(r % 1000)), Value(double(r % 100000) / 10000.0),
+                         Value(Date{2000 + int(r % 24), 1 + int(r % 12), 1 + int(r % 28)}), Value(Date{2024, 1 + int(r % 12), 1}),
+                         Value(r % 2 == 0), Value("C" + std::to_string(r % 1000000)),
+                         i % 10 == 0 ? Value("memo for row " + std::to_string(i)) : Value()});
+    }
+    return 0;
+}
+
+static int scan(const std::string& dir) {
+    auto conn = DriverRegistry::standard().create("STANDARD")->connect({dir, {}}, nullTracer());
+    auto t0 = Clock::now();
+    auto cur = conn->openTable("BENCH.DBF", {});
+    std::vector<Row> rows;
+    std::int64_t n = 0, chars = 0;
+    bool more = true;
+    while (more) {
+        rows.clear();
+        more = cur->fetch(1024, rows);
+        for (auto& r : rows) {
+            ++n;
+            if (r.values[1].is<std::string>()) chars += std::int64_t(r.values[1].get<std::string>().size());
+        }
+    }
+    std::printf("scan rows=%lld seconds=%.3f\n", (long long)n, since(t0));
+    return chars > 0 ? 0 : 1;
+}
+
+static int sql(const std::string& dir) {
+    auto conn = DriverRegistry::standard().create("STANDARD")->connect({dir, {}}, nullTracer());
+    auto t0 = Clock::now();
+    auto cur = conn->prepare(kAgg)->execute();
+    std::vector<Row> rows;
+    while (cur->fetch(100, rows)) {}
+    double local = since(t0);
+    // The same rows in a native SQLite table.
+    sqlite3* db = nullptr;
+    sqlite3_open(":memory:", &db);
+    sqlite3_exec(db, "CREATE TABLE BENCH(ID INTEGER, REGION TEXT, AMOUNT REAL, QTY INTEGER)", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* ins = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO BENCH VALUES (?,?,?,?)", -1, &ins, nullptr);
+    auto tab = conn->openTable("BENCH.DBF", {});
+    std::vector<Row> block;
+    bool more = true;
+    while (more) {
+        block.clear();
+        more = tab->fetch(4096, block);
+        for (auto& r : block) {
+            sqlite3_bind_int64(ins, 1, r.values[0].asInteger());
+            std::string reg = r.values[3].asText();
+            sqlite3_bind_text(ins, 2, reg.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_double(ins, 3, r.values[4].asFloat());
+            sqlite3_bind_int64(ins, 4, r.values[5].asInteger());
+            sqlite3_step(ins);
+            sqlite3_reset(ins);
+        }
+    }
+    sqlite3_finalize(ins);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    auto t1 = Clock::now();
+    sqlite3_exec(db, kAgg, [](void*, int, char**, char**) { return 0; }, nullptr, nullptr);
+    double native = since(t1);
+    sqlite3_close(db);
+    std::printf("sql local=%.3f native=%.3f ratio=%.2f groups=%zu\n", local, native, local / native, rows.size());
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    if (argc >= 4 && !std::strcmp(argv[1], "gen")) return gen(argv[2], std::atol(argv[3]));
+    if (argc >= 3 && !std::strcmp(argv[1], "scan")) return scan(argv[2]);
+    if (argc >= 3 && !std::strcmp(argv[1], "sql")) return sql(argv[2]);
+    std::fprintf(stderr, "usage: bench_dbase gen DIR ROWS | scan DIR | sql DIR\n");
+    return 2;
+}

@@ -1,0 +1,151 @@
+// Language driver bytes and names of dBase headers, and iconv conversion.
+#include "codepage.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <iconv.h>
+
+namespace vlm::engine::local::dbase {
+namespace {
+
+struct LdEntry {
+    std::uint8_t id;
+    const char* codePage;
+    const char* driverName;
+    const char* shortName;
+};
+
+// The first entry of a code page is the one written for it.
+const LdEntry kDrivers[] = {
+    {0x01, "CP437", "DB437US0", "dBASE US cp437"},
+    {0x02, "CP850", "DB850US0", "dBASE INTL cp850"},
+    {0x03, "CP1252", "DBWINUS0", "dBASE ANSI"},
+    {0x57, "CP1252", "DBWINWE0", "ANSI"},
+    {0x58, "CP1252", "DBWINWE0", "Western European ANSI"},
+    {0x59, "CP1252", "DBWINES0", "Spanish ANSI"},
+    {0x26, "CP866", "DB866RU0", "Russian MS-DOS"},
+    {0x65, "CP866", "DB866RU0", "Russian MSDOS cp866"},
+    {0xC9, "CP1251", "DBWINCY0", "ANSI Cyrillic"},
+    {0xC8, "CP1250", "DBWINCE0", "ANSI Central European"},
+    {0xCA, "CP1254", "DBWINTR0", "ANSI Turkish"},
+    {0xCB, "CP1253", "DBWINGR0", "ANSI Greek"},
+    {0x64, "CP852", "DB852CZ0", "Eastern European MS-DOS"},
+    {0x66, "CP865", "DB865NO0", "Nordic MS-DOS"},
+    {0x67, "CP861", "DB861IS0", "Icelandic MS-DOS"},
+    {0x6A, "CP737", "DB737GR0", "Greek MS-DOS"},
+    {0x6B, "CP857", "DB857TR0", "Turkish MS-DOS"},
+    {0x7D, "CP1255", "DBWINHE0", "ANSI Hebrew"},
+    {0x7E, "CP1256", "DBWINAR0", "ANSI Arabic"},
+    {0x13, "CP932", "DB932JP0", "Japanese"},
+    {0x4D, "CP936", "DB936CN0", "Chinese GBK"},
+    {0x4E, "CP949", "DB949KO0", "Korean"},
+    {0x4F, "CP950", "DB950TW0", "Chinese Big5"},
+    {0x1F, "CP852", "DB852CZ0", "Czech MS-DOS"},
+    {0x04, "MACINTOSH", "DBMACUS0", "Macintosh"},
+};
+
+std::string upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
+    return s;
+}
+
+bool isAscii(std::string_view s) {
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string codePageForLanguageId(std::uint8_t id) {
+    for (const auto& d : kDrivers)
+        if (d.id == id) return d.codePage;
+    return {};
+}
+
+std::string codePageForDriverName(const std::string& name) {
+    std::string n = upper(name);
+    while (!n.empty() && (n.back() == ' ' || n.back() == '\0')) n.pop_back();
+    if (n.empty()) return {};
+    for (const auto& d : kDrivers)
+        if (n == d.driverName) return d.codePage;
+    // Names not in the table still carry their code page: "DB866...", "ANCYRR", "DBWIN...".
+    for (const char* cp : {"437", "850", "852", "857", "861", "865", "866", "737"})
+        if (n.find(cp) != std::string::npos) return std::string("CP") + cp;
+    if (n.find("CYR") != std::string::npos) return "CP1251";
+    if (n.find("WIN") != std::string::npos || n.find("ANSI") != std::string::npos) return "CP1252";
+    return {};
+}
+
+LanguageDriver languageDriverFor(const std::string& nameOrCodePage) {
+    std::string n = upper(nameOrCodePage);
+    for (const auto& d : kDrivers)
+        if (n == upper(d.shortName) || n == d.driverName) return {d.id, d.driverName, d.codePage};
+    std::string cp = n;
+    if (cp.rfind("CP", 0) != 0 && !cp.empty() && std::isdigit(static_cast<unsigned char>(cp[0])))
+        cp = "CP" + cp;
+    if (cp == "WINDOWS-1251") cp = "CP1251";
+    if (cp == "WINDOWS-1252") cp = "CP1252";
+    for (const auto& d : kDrivers)
+        if (cp == d.codePage) return {d.id, d.driverName, d.codePage};
+    return {};
+}
+
+Transcoder::Transcoder(const std::string& codePage) : codePage_(codePage) {
+    if (codePage_.empty() || codePage_ == "UTF-8") return;
+    iconv_t a = iconv_open("UTF-8", codePage_.c_str());
+    iconv_t b = iconv_open((codePage_ + "//TRANSLIT").c_str(), "UTF-8");
+    if (a != iconv_t(-1)) toUtf8_ = a;
+    if (b != iconv_t(-1)) fromUtf8_ = b;
+}
+
+Transcoder::~Transcoder() {
+    if (toUtf8_) iconv_close(iconv_t(toUtf8_));
+    if (fromUtf8_) iconv_close(iconv_t(fromUtf8_));
+}
+
+std::string Transcoder::convert(void* cdp, std::string_view in) const {
+    iconv_t cd = iconv_t(cdp);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    std::string out;
+    out.resize(in.size() * 4 + 16);
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    char* dst = out.data();
+    size_t dstLeft = out.size();
+    while (srcLeft > 0) {
+        size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        if (r != size_t(-1)) break;
+        if (errno == E2BIG) {
+            size_t used = size_t(dst - out.data());
+            out.resize(out.size() * 2);
+            dst = out.data() + used;
+            dstLeft = out.size() - used;
+            continue;
+        }
+        // An invalid or incomplete sequence: one '?' for the offending byte, then go on.
+        if (dstLeft == 0) continue;
+        *dst++ = '?';
+        --dstLeft;
+        ++src;
+        --srcLeft;
+        // Skip UTF-8 continuation bytes of the same character when converting from UTF-8.
+        if (cdp == fromUtf8_)
+            while (srcLeft > 0 && (static_cast<unsigned char>(*src) & 0xC0) == 0x80) ++src, --srcLeft;
+    }
+    out.resize(size_t(dst - out.data()));
+    return out;
+}
+
+std::string Transcoder::toUtf8(std::string_view raw) const {
+    if (!toUtf8_ || isAscii(raw)) return std::string(raw);
+    return convert(toUtf8_, raw);
+}
+
+std::string Transcoder::fromUtf8(std::string_view text) const {
+    if (!fromUtf8_ || isAscii(text)) return std::string(text);
+    return convert(fromUtf8_, text);
+}
+
+}  // namespace vlm::engine::local::dbase

@@ -1,0 +1,1137 @@
+// dBase table files. Header: 32 bytes (version, last update, record count, header and record
+// length, MDX flag, language driver), then 32-byte field descriptors (48 bytes on dBase 7, which
+// also carries a language driver name), 0x0D, Visual FoxPro's 263-byte backlink; then the
+// records, each a deleted flag ('*' or ' ') and the fields; 0x1A ends the file.
+#include "dbf.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <set>
+
+#include "../../../error.h"
+#include "../../../typemap.h"
+#include "mdx.h"
+#include "replace.h"
+
+namespace vlm::engine::local::dbase {
+namespace {
+
+constexpr std::size_t kBlockBytes = 1 << 20;   // records are read a megabyte at a time
+
+std::uint32_t le32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+std::uint32_t be32(const std::uint8_t* p) {
+    return std::uint32_t(p[3]) | std::uint32_t(p[2]) << 8 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[0]) << 24;
+}
+void putLe32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = std::uint8_t(v >> (8 * i));
+}
+void putBe32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[3 - i] = std::uint8_t(v >> (8 * i));
+}
+
+std::string fileName(const std::string& path) {
+    auto s = path.find_last_of('/');
+    return s == std::string::npos ? path : path.substr(s + 1);
+}
+std::string dirName(const std::string& path) {
+    auto s = path.find_last_of('/');
+    return s == std::string::npos ? "." : (s == 0 ? "/" : path.substr(0, s));
+}
+std::string upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
+    return s;
+}
+
+[[noreturn]] void corrupt(const std::string& path, const std::string& what) {
+    throw EngineError(ErrorCategory::File, errc::FileCorrupt, {"Table " + path + " is damaged: " + what});
+}
+[[noreturn]] void badValue(const std::string& field, const std::string& what) {
+    throw EngineError(ErrorCategory::Data, errc::ConversionFailed, {"Field " + field + ": " + what});
+}
+
+int julianDay(int y, int m, int d) {
+    int a = (14 - m) / 12, yy = y + 4800 - a, mm = m + 12 * a - 3;
+    return d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
+}
+Date fromJulian(int j) {
+    int a = j + 32044, b = (4 * a + 3) / 146097, c = a - 146097 * b / 4;
+    int d = (4 * c + 3) / 1461, e = c - 1461 * d / 4, m = (5 * e + 2) / 153;
+    return {100 * b + d - 4800 + m / 10, m + 3 - 12 * (m / 10), e - (153 * m + 2) / 5 + 1};
+}
+Time fromMillis(std::uint32_t ms) {
+    return {int(ms / 3600000), int(ms / 60000 % 60), int(ms / 1000 % 60), int(ms % 1000)};
+}
+std::uint32_t toMillis(const Time& t) {
+    return std::uint32_t(((t.hour * 60 + t.minute) * 60 + t.second) * 1000 + t.msec);
+}
+
+bool validDate(const Date& d) {
+    if (d.year < 1 || d.year > 9999 || d.month < 1 || d.month > 12 || d.day < 1) return false;
+    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return d.day <= days[d.month - 1];
+}
+
+// Parses "YYYY-MM-DD[ HH:MM:SS[.mmm]]" or "YYYYMMDD".
+bool parseDateTime(const std::string& s, DateTime& out) {
+    int y = 0, m = 0, d = 0, hh = 0, mi = 0, ss = 0, ms = 0;
+    if (s.size() == 8 && std::all_of(s.begin(), s.end(), ::isdigit)) {
+        y = std::stoi(s.substr(0, 4)), m = std::stoi(s.substr(4, 2)), d = std::stoi(s.substr(6, 2));
+    } else {
+        int n = std::sscanf(s.c_str(), "%d-%d-%d%*[ T]%d:%d:%d.%d", &y, &m, &d, &hh, &mi, &ss, &ms);
+        if (n < 3) return false;
+    }
+    out = {{y, m, d}, {hh, mi, ss, ms}};
+    return validDate(out.date);
+}
+
+DateTime valueDateTime(const Value& v, const std::string& field) {
+    if (v.is<Date>()) return {v.get<Date>(), {}};
+    if (v.is<DateTime>()) return v.get<DateTime>();
+    DateTime dt;
+    if (v.is<std::string>() && parseDateTime(v.get<std::string>(), dt)) return dt;
+    badValue(field, "'" + v.asText() + "' is not a valid date");
+}
+
+}  // namespace
+
+std::string companionPath(FileSystem& fs, const std::string& tablePath, const std::string& ext) {
+    auto dot = tablePath.find_last_of('.');
+    auto slash = tablePath.find_last_of('/');
+    std::string base = (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+                           ? tablePath : tablePath.substr(0, dot);
+    std::string lowerExt = ext;
+    std::transform(lowerExt.begin(), lowerExt.end(), lowerExt.begin(), ::tolower);
+    std::string up = base + "." + upper(ext), low = base + "." + lowerExt;
+    if (fs.exists(up)) return up;
+    if (fs.exists(low)) return low;
+    bool lowerCase = dot != std::string::npos && std::islower(static_cast<unsigned char>(tablePath.back()));
+    return lowerCase ? low : up;
+}
+
+DbfTable::DbfTable(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+
+DbfTable::~DbfTable() {
+    try {
+        flush();
+    } catch (...) {
+        // Closing must not throw; a failed index rebuild is found stale and rebuilt next open.
+    }
+}
+
+std::unique_ptr<DbfTable> DbfTable::open(FileSystem& fs, const std::string& path, const OpenOptions& options) {
+    recoverReplacements(fs, dirName(path));
+    std::unique_ptr<DbfTable> t(new DbfTable(fs, path));
+    t->options_ = options;
+    t->reopen();
+    return t;
+}
+
+void DbfTable::reopen() {
+    file_ = fs_.open(path_, options_.readOnly ? ReadOnly : ReadWrite);
+    if (!file_->lock(options_.exclusive))
+        throw EngineError(ErrorCategory::File, errc::FileLocked,
+                          {"Table " + path_ + " is locked by another program" +
+                           std::string(options_.exclusive ? " and cannot be opened exclusively" : "")});
+    memo_.reset();
+    cacheCount_ = 0;
+    readHeader();
+}
+
+bool DbfTable::isFox() const {
+    return isVfp() || version_ == 0xF5 || version_ == 0xFB || version_ == 0x02;
+}
+
+void DbfTable::readHeader() {
+    std::uint64_t size = file_->size();
+    if (size < 32) corrupt(path_, "the file is shorter than a table header");
+    std::uint8_t h[68] = {};
+    file_->read(0, h, sizeof h);
+    version_ = h[0];
+    count_ = le32(h + 4);
+    headerLen_ = h[8] | h[9] << 8;
+    recordLen_ = h[10] | h[11] << 8;
+    mdxFlag_ = h[28];
+    langId_ = h[29];
+    const bool v7 = isLevel7();
+    const int descLen = v7 ? 48 : 32;
+    const int first = v7 ? 68 : 32;
+    if (headerLen_ < first + 1 || std::uint64_t(headerLen_) > size)
+        corrupt(path_, "the header length " + std::to_string(headerLen_) + " is invalid");
+    if (recordLen_ < 1) corrupt(path_, "the record length is 0");
+    if (v7) driverName_ = std::string(reinterpret_cast<char*>(h + 32), strnlen(reinterpret_cast<char*>(h + 32), 32));
+
+    std::vector<std::uint8_t> hdr(static_cast<std::size_t>(headerLen_));
+    file_->readExact(0, hdr.data(), hdr.size());
+    fl_.clear();
+    defs_.clear();
+    int offset = 1, nullBits = 0;
+    std::set<std::string> names;
+    for (int p = first; p + descLen <= headerLen_ && hdr[std::size_t(p)] != 0x0D; p += descLen) {
+        const std::uint8_t* d = hdr.data() + p;
+        Field f;
+        int nameLen = v7 ? 32 : 11;
+        f.name = std::string(reinterpret_cast<const char*>(d), strnlen(reinterpret_cast<const char*>(d), std::size_t(nameLen)));
+        while (!f.name.empty() && f.name.back() == ' ') f.name.pop_back();
+        f.type = char(d[v7 ? 32 : 11]);
+        f.length = d[v7 ? 33 : 16];
+        f.decimals = d[v7 ? 34 : 17];
+        f.flags = v7 ? 0 : d[18];
+        f.descriptor = p;
+        // Character fields of FoxPro and Clipper use the decimals byte as the high length byte.
+        if (f.type == 'C' && !v7 && f.decimals && isFox()) f.length += f.decimals * 256, f.decimals = 0;
+        if (f.length <= 0) corrupt(path_, "field " + f.name + " has length 0");
+        f.offset = offset;
+        offset += f.length;
+        if (isVfp() && (f.flags & 0x02)) f.nullBit = nullBits++;
+        if (isVfp() && f.type == '0') nullFlagsField_ = int(fl_.size());
+        fl_.push_back(f);
+    }
+    if (fl_.empty()) corrupt(path_, "it has no field descriptors");
+    if (offset > recordLen_)
+        corrupt(path_, "the fields need " + std::to_string(offset) + " bytes but a record has " +
+                           std::to_string(recordLen_));
+    std::uint64_t need = std::uint64_t(headerLen_) + std::uint64_t(count_) * std::uint64_t(recordLen_);
+    if (need > size) {
+        std::int64_t holds = std::int64_t((size - std::uint64_t(headerLen_)) / std::uint64_t(recordLen_));
+        corrupt(path_, "the header counts " + std::to_string(count_) + " records but the file holds only " +
+                           std::to_string(holds));
+    }
+
+    std::string cp = codePageForLanguageId(langId_);
+    if (cp.empty() && v7) cp = codePageForDriverName(driverName_);
+    if (cp.empty()) cp = isFox() ? "CP1252" : "CP437";
+    if (!tc_ || tc_->codePage() != cp) tc_ = std::make_unique<Transcoder>(cp);
+
+    for (const auto& f : fl_) {
+        FieldDef d;
+        d.name = tc_->toUtf8(f.name);
+        d.nativeType = std::string(1, f.type);
+        d.size = f.length;
+        d.scale = f.decimals;
+        switch (f.type) {
+        case 'C': d.logicalType = logical::ZSTRING; d.scale = 0; break;
+        case 'N':
+        case 'F':
+            if (f.decimals == 0 && f.length <= 4) d.logicalType = logical::INT16;
+            else if (f.decimals == 0 && f.length <= 11) d.logicalType = logical::INT32;
+            else d.logicalType = logical::FLOAT;
+            break;
+        case 'D': d.logicalType = logical::DATE; d.size = 0; break;
+        case 'L': d.logicalType = logical::BOOL; d.size = 0; break;
+        case 'M': d.logicalType = logical::BLOB; d.subType = subtype::MEMO; break;
+        case 'G': d.logicalType = logical::BLOB; d.subType = subtype::DBSOLEOBJ; break;
+        case 'P': d.logicalType = logical::BLOB; d.subType = subtype::GRAPHIC; break;
+        case 'B':
+            if (isVfp()) d.logicalType = logical::FLOAT, d.size = 0;
+            else d.logicalType = logical::BLOB, d.subType = subtype::TYPEDBINARY;
+            break;
+        case 'I': d.logicalType = logical::INT32; d.size = 0;
+            if (isVfp() && (f.flags & 0x0C) == 0x0C) d.subType = subtype::AUTOINC;
+            break;
+        case '+': d.logicalType = logical::INT32; d.subType = subtype::AUTOINC; d.size = 0; break;
+        case 'O': d.logicalType = logical::FLOAT; d.size = 0; break;
+        case 'Y': d.logicalType = logical::FLOAT; d.subType = subtype::MONEY; d.size = 0; break;
+        case '@':
+        case 'T': d.logicalType = logical::TIMESTAMP; d.size = 0; break;
+        case 'V': d.logicalType = logical::ZSTRING; break;
+        default: d.logicalType = logical::BYTES; break;
+        }
+        d.type = fieldTypeFor(d.logicalType, d.subType);
+        if (f.type == '0' || (f.flags & 0x01)) continue;   // Visual FoxPro system field
+        defs_.push_back(d);
+    }
+    // Map defs_ positions to fl_ positions: system fields are hidden.
+    if (defs_.size() != fl_.size()) {
+        std::vector<Field> visible, system;
+        for (auto& f : fl_) ((f.type == '0' || (f.flags & 0x01)) ? system : visible).push_back(f);
+        fl_ = visible;
+        nullFlagsField_ = -1;
+        for (auto& f : system) {
+            if (f.type == '0') nullFlagsField_ = int(fl_.size());
+            fl_.push_back(f);
+        }
+    }
+
+    tags_.clear();
+    std::string mdx = mdxPath();
+    if (fs_.exists(mdx)) {
+        try {
+            for (auto& t : readMdxTags(fs_, mdx)) {
+                IndexDef d;
+                d.name = t.name;
+                d.unique = t.unique;
+                d.descending = t.descending;
+                d.expression = t.expression;
+                std::string e = t.expression, part;
+                for (std::size_t i = 0; i <= e.size(); ++i) {
+                    if (i == e.size() || e[i] == '+') {
+                        while (!part.empty() && part.back() == ' ') part.pop_back();
+                        while (!part.empty() && part.front() == ' ') part.erase(0, 1);
+                        if (!part.empty()) d.fields.push_back(part);
+                        part.clear();
+                    } else {
+                        part += e[i];
+                    }
+                }
+                tags_.push_back(d);
+            }
+        } catch (const EngineError&) {
+            tags_.clear();   // a damaged production index: the table still opens; it is rebuilt on change
+        }
+    }
+}
+
+std::string DbfTable::mdxPath() const { return companionPath(fs_, path_, "MDX"); }
+
+void DbfTable::refreshCount() {
+    std::uint8_t c[4];
+    if (file_->read(4, c, 4) != 4) return;
+    std::int64_t n = le32(c);
+    if (n != count_) {
+        std::uint64_t need = std::uint64_t(headerLen_) + std::uint64_t(n) * std::uint64_t(recordLen_);
+        if (need <= file_->size()) count_ = n;
+        cacheCount_ = 0;
+    }
+}
+
+std::int64_t DbfTable::recordCount() {
+    refreshCount();
+    return count_;
+}
+
+void DbfTable::checkIndex(std::int64_t i) const {
+    if (i < 0 || i >= count_)
+        throw EngineError(ErrorCategory::Usage, errc::UsageBase,
+                          {"Record " + std::to_string(i + 1) + " does not exist in table " + path_});
+}
+
+void DbfTable::loadBlock(std::int64_t i) {
+    std::int64_t per = std::max<std::int64_t>(1, std::int64_t(kBlockBytes) / recordLen_);
+    std::int64_t n = std::min(per, count_ - i);
+    cache_.resize(std::size_t(n) * std::size_t(recordLen_));
+    file_->readExact(std::uint64_t(headerLen_) + std::uint64_t(i) * std::uint64_t(recordLen_), cache_.data(), cache_.size());
+    cacheFirst_ = i;
+    cacheCount_ = n;
+}
+
+const std::uint8_t* DbfTable::rawRecord(std::int64_t i) {
+    if (i < cacheFirst_ || i >= cacheFirst_ + cacheCount_) {
+        checkIndex(i);
+        loadBlock(i);
+    }
+    return cache_.data() + std::size_t(i - cacheFirst_) * std::size_t(recordLen_);
+}
+
+MemoFile& DbfTable::memo() {
+    if (!memo_) {
+        MemoKind kind = isFox() ? MemoKind::Fpt : (version_ == 0x83 ? MemoKind::Dbt3 : MemoKind::Dbt4);
+        std::string p = companionPath(fs_, path_, kind == MemoKind::Fpt ? "FPT" : "DBT");
+        if (!fs_.exists(p)) {
+            std::string other = companionPath(fs_, path_, kind == MemoKind::Fpt ? "DBT" : "FPT");
+            if (fs_.exists(other)) p = other, kind = kind == MemoKind::Fpt ? MemoKind::Dbt4 : MemoKind::Fpt;
+            else
+                throw EngineError(ErrorCategory::File, errc::FileNotFound,
+                                  {"Memo file " + p + " of table " + path_ + " is missing"});
+        }
+        memo_ = MemoFile::open(fs_, p, kind, options_.readOnly);
+    }
+    return *memo_;
+}
+
+Value DbfTable::decode(const std::uint8_t* rec, std::size_t fi) {
+    const Field& f = fl_[fi];
+    const std::uint8_t* p = rec + f.offset;
+    if (f.nullBit >= 0 && nullFlagsField_ >= 0) {
+        const Field& nf = fl_[std::size_t(nullFlagsField_)];
+        int byte = f.nullBit / 8;
+        if (byte < nf.length && (rec[nf.offset + byte] >> (f.nullBit % 8) & 1)) return {};
+    }
+    auto text = [&](bool trim) {
+        std::size_t n = std::size_t(f.length);
+        if (trim) while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0)) --n;
+        return std::string_view(reinterpret_cast<const char*>(p), n);
+    };
+    switch (f.type) {
+    case 'C':
+    case 'V':
+        return tc_->toUtf8(text(true));
+    case 'N':
+    case 'F': {
+        std::string_view s = text(true);
+        while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+        if (s.empty() || s.front() == '*') return {};
+        const FieldDef& d = defs_[fi];
+        if (d.logicalType != logical::FLOAT) {
+            std::int64_t v = 0;
+            const char* b = s.data();
+            if (*b == '+') ++b;
+            auto r = std::from_chars(b, s.data() + s.size(), v);
+            if (r.ec == std::errc() && r.ptr == s.data() + s.size()) return v;
+        }
+        double v = 0;
+        const char* b = s.data();
+        if (*b == '+') ++b;
+        auto r = std::from_chars(b, s.data() + s.size(), v);
+        if (r.ec != std::errc()) return {};
+        return v;
+    }
+    case 'D': {
+        std::string_view s = text(false);
+        if (s.find_first_not_of(' ') == std::string_view::npos || s == "00000000") return {};
+        Date d;
+        auto num = [&](int a, int n) {
+            int v = 0;
+            for (int i = a; i < a + n; ++i) {
+                if (s[std::size_t(i)] < '0' || s[std::size_t(i)] > '9') return -1;
+                v = v * 10 + (s[std::size_t(i)] - '0');
+            }
+            return v;
+        };
+        if (s.size() < 8) return {};
+        d.year = num(0, 4), d.month = num(4, 2), d.day = num(6, 2);
+        if (!validDate(d)) return {};
+        return d;
+    }
+    case 'L':
+        switch (p[0]) {
+        case 'T': case 't': case 'Y': case 'y': return true;
+        case 'F': case 'f': case 'N': case 'n': return false;
+        default: return {};
+        }
+    case 'M':
+    case 'G':
+    case 'P':
+    case 'B': {
+        if (f.type == 'B' && isVfp()) {
+            double v;
+            std::memcpy(&v, p, 8);
+            return v;
+        }
+        std::uint32_t block = 0;
+        if (f.length == 4) {
+            block = le32(p);
+        } else {
+            std::string_view s = text(true);
+            while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+            if (s.empty()) return {};
+            auto r = std::from_chars(s.data(), s.data() + s.size(), block);
+            if (r.ec != std::errc()) return {};
+        }
+        if (block == 0) return {};
+        Bytes data;
+        if (!memo().read(block, data))
+            throw EngineError(ErrorCategory::File, errc::FileCorrupt,
+                              {"Field " + defs_[fi].name + ": the memo pointer " + std::to_string(block) +
+                               " lies past the end of the memo file " + memo().path()});
+        if (f.type == 'M') return tc_->toUtf8(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+        return data;
+    }
+    case 'I':
+    case '+': {
+        std::int32_t v;
+        if (isLevel7() || f.type == '+') v = std::int32_t(be32(p) ^ 0x80000000u);
+        else v = std::int32_t(le32(p));
+        return std::int64_t(v);
+    }
+    case 'O': {
+        std::uint8_t b[8];
+        std::memcpy(b, p, 8);
+        if (b[0] & 0x80) b[0] &= 0x7F;
+        else for (auto& c : b) c = std::uint8_t(~c);
+        std::uint64_t bits = 0;
+        for (int i = 0; i < 8; ++i) bits = bits << 8 | b[i];
+        double v;
+        std::memcpy(&v, &bits, 8);
+        return v;
+    }
+    case 'Y': {
+        std::int64_t v;
+        std::memcpy(&v, p, 8);
+        return double(v) / 10000.0;
+    }
+    case 'T':
+    case '@': {
+        std::uint32_t day = f.type == 'T' ? le32(p) : be32(p);
+        std::uint32_t ms = f.type == 'T' ? le32(p + 4) : be32(p + 4);
+        if (day == 0) return {};
+        DateTime dt{fromJulian(int(day)), fromMillis(ms % 86400000u)};
+        return dt;
+    }
+    default:
+        return Bytes(p, p + f.length);
+    }
+}
+
+void DbfTable::encode(std::uint8_t* rec, std::size_t fi, const Value& v) {
+    Field& f = fl_[fi];
+    std::uint8_t* p = rec + f.offset;
+    const std::string& name = defs_[fi].name;
+    if (f.nullBit >= 0 && nullFlagsField_ >= 0) {
+        const Field& nf = fl_[std::size_t(nullFlagsField_)];
+        int byte = f.nullBit / 8;
+        std::uint8_t& b = rec[nf.offset + byte];
+        if (v.isNull()) b = std::uint8_t(b | (1 << (f.nullBit % 8)));
+        else b = std::uint8_t(b & ~(1 << (f.nullBit % 8)));
+    }
+    auto putText = [&](const std::string& s, bool right) {
+        std::memset(p, ' ', std::size_t(f.length));
+        std::size_t n = std::min(s.size(), std::size_t(f.length));
+        std::memcpy(p + (right ? std::size_t(f.length) - n : 0), s.data(), n);
+    };
+    switch (f.type) {
+    case 'C':
+    case 'V':
+        putText(v.isNull() ? std::string() : tc_->fromUtf8(v.asText()), false);
+        return;
+    case 'N':
+    case 'F': {
+        if (v.isNull() || (v.is<std::string>() && v.get<std::string>().find_first_not_of(' ') == std::string::npos)) {
+            putText("", false);
+            return;
+        }
+        char b[64];
+        int n;
+        if (f.decimals == 0 && (v.is<std::int64_t>() || v.is<bool>()))
+            n = std::snprintf(b, sizeof b, "%lld", static_cast<long long>(v.asInteger()));
+        else {
+            double d = v.asFloat();
+            if (!std::isfinite(d)) badValue(name, "'" + v.asText() + "' cannot be stored");
+            n = std::snprintf(b, sizeof b, "%.*f", f.decimals, d);
+        }
+        if (n > f.length)
+            badValue(name, "the value " + v.asText() + " does not fit N(" + std::to_string(f.length) + "," +
+                               std::to_string(f.decimals) + ")");
+        putText(std::string(b, std::size_t(n)), true);
+        return;
+    }
+    case 'D': {
+        if (v.isNull() || (v.is<std::string>() && v.get<std::string>().empty())) {
+            putText("", false);
+            return;
+        }
+        DateTime dt = valueDateTime(v, name);
+        char b[16];
+        std::snprintf(b, sizeof b, "%04d%02d%02d", dt.date.year, dt.date.month, dt.date.day);
+        putText(b, false);
+        return;
+    }
+    case 'L':
+        p[0] = v.isNull() ? ' ' : (v.asBoolean() ? 'T' : 'F');
+        return;
+    case 'M':
+    case 'G':
+    case 'P':
+    case 'B': {
+        if (f.type == 'B' && isVfp()) {
+            double d = v.isNull() ? 0.0 : v.asFloat();
+            std::memcpy(p, &d, 8);
+            return;
+        }
+        std::uint32_t block = 0;
+        bool empty = v.isNull() || (v.is<std::string>() && v.get<std::string>().empty()) ||
+                     (v.is<Bytes>() && v.get<Bytes>().empty());
+        if (!empty) {
+            if (v.is<Bytes>()) {
+                const Bytes& b = v.get<Bytes>();
+                block = memo().write(b.data(), b.size(), false);
+            } else {
+                std::string s = f.type == 'M' ? tc_->fromUtf8(v.asText()) : v.asText();
+                block = memo().write(reinterpret_cast<const std::uint8_t*>(s.data()), s.size(), f.type == 'M');
+            }
+        }
+        if (f.length == 4) putLe32(p, block);
+        else putText(block ? std::to_string(block) : std::string(), true);
+        return;
+    }
+    case 'I':
+    case '+': {
+        std::int64_t x = v.isNull() ? 0 : v.asInteger();
+        if (x < INT32_MIN || x > INT32_MAX) badValue(name, "the value " + v.asText() + " is out of range");
+        if (isLevel7() || f.type == '+') putBe32(p, std::uint32_t(std::int32_t(x)) ^ 0x80000000u);
+        else putLe32(p, std::uint32_t(std::int32_t(x)));
+        return;
+    }
+    case 'O': {
+        double d = v.isNull() ? 0.0 : v.asFloat();
+        std::uint64_t bits;
+        std::memcpy(&bits, &d, 8);
+        std::uint8_t b[8];
+        for (int i = 0; i < 8; ++i) b[7 - i] = std::uint8_t(bits >> (8 * i));
+        if (b[0] & 0x80) for (auto& c : b) c = std::uint8_t(~c);
+        else b[0] |= 0x80;
+        std::memcpy(p, b, 8);
+        return;
+    }
+    case 'Y': {
+        std::int64_t x = v.isNull() ? 0 : std::llround(v.asFloat() * 10000.0);
+        std::memcpy(p, &x, 8);
+        return;
+    }
+    case 'T':
+    case '@': {
+        if (v.isNull()) {
+            std::memset(p, 0, 8);
+            return;
+        }
+        DateTime dt = valueDateTime(v, name);
+        std::uint32_t day = std::uint32_t(julianDay(dt.date.year, dt.date.month, dt.date.day));
+        std::uint32_t ms = toMillis(dt.time);
+        if (f.type == 'T') putLe32(p, day), putLe32(p + 4, ms);
+        else putBe32(p, day), putBe32(p + 4, ms);
+        return;
+    }
+    default: {
+        std::memset(p, 0, std::size_t(f.length));
+        if (v.is<Bytes>()) {
+            const Bytes& b = v.get<Bytes>();
+            std::memcpy(p, b.data(), std::min(b.size(), std::size_t(f.length)));
+        }
+        return;
+    }
+    }
+}
+
+void DbfTable::readRecord(std::int64_t i, Row& row) {
+    const std::uint8_t* rec = rawRecord(i);
+    row.values.resize(defs_.size());
+    for (std::size_t f = 0; f < defs_.size(); ++f) row.values[f] = decode(rec, f);
+    row.key = Value(i);
+    row.deleted = rec[0] == '*';
+}
+
+Value DbfTable::readField(std::int64_t i, int field) {
+    if (field < 0 || std::size_t(field) >= defs_.size())
+        throw EngineError(ErrorCategory::Usage, errc::UnknownField, {"No field " + std::to_string(field) + " in " + path_});
+    return decode(rawRecord(i), std::size_t(field));
+}
+
+bool DbfTable::isDeleted(std::int64_t i) { return rawRecord(i)[0] == '*'; }
+
+void DbfTable::writeRecord(std::int64_t i, const std::uint8_t* rec) {
+    file_->write(std::uint64_t(headerLen_) + std::uint64_t(i) * std::uint64_t(recordLen_), rec, std::size_t(recordLen_));
+    if (i >= cacheFirst_ && i < cacheFirst_ + cacheCount_)
+        std::memcpy(cache_.data() + std::size_t(i - cacheFirst_) * std::size_t(recordLen_), rec, std::size_t(recordLen_));
+    indexDirty_ = indexDirty_ || !tags_.empty();
+}
+
+void DbfTable::writeHeaderCount() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    std::uint8_t h[7] = {std::uint8_t(tm.tm_year % 256), std::uint8_t(tm.tm_mon + 1), std::uint8_t(tm.tm_mday)};
+    putLe32(h + 3, std::uint32_t(count_));
+    file_->write(1, h, 7);
+}
+
+std::int64_t DbfTable::appendRecord(const std::vector<Value>& values) {
+    if (options_.readOnly) throw EngineError(ErrorCategory::Usage, errc::ReadOnly, {"Table " + path_ + " is read-only"});
+    refreshCount();
+    std::vector<std::uint8_t> rec(std::size_t(recordLen_) + 1, ' ');
+    if (nullFlagsField_ >= 0) {
+        const Field& nf = fl_[std::size_t(nullFlagsField_)];
+        std::memset(rec.data() + nf.offset, 0, std::size_t(nf.length));
+    }
+    for (std::size_t f = 0; f < defs_.size(); ++f) {
+        Value v = f < values.size() ? values[f] : Value();
+        Field& fd = fl_[f];
+        bool autoinc = defs_[f].subType == subtype::AUTOINC;
+        if (autoinc && v.isNull()) {
+            // The next value lives in the field descriptor.
+            int at = fd.descriptor + (isLevel7() ? 40 : 19);
+            std::uint8_t b[4];
+            file_->readExact(std::uint64_t(at), b, 4);
+            std::uint32_t next = le32(b);
+            if (next == 0) next = 1;
+            v = Value(std::int64_t(next));
+            std::uint32_t step = 1;
+            if (!isLevel7()) {
+                std::uint8_t s = 1;
+                file_->readExact(std::uint64_t(at + 4), &s, 1);
+                step = s ? s : 1;
+            }
+            putLe32(b, next + step);
+            file_->write(std::uint64_t(at), b, 4);
+        }
+        encode(rec.data(), f, v);
+    }
+    rec[0] = ' ';
+    rec[std::size_t(recordLen_)] = 0x1A;
+    std::int64_t i = count_;
+    file_->write(std::uint64_t(headerLen_) + std::uint64_t(i) * std::uint64_t(recordLen_), rec.data(), rec.size());
+    ++count_;
+    writeHeaderCount();
+    cacheCount_ = 0;
+    indexDirty_ = indexDirty_ || !tags_.empty();
+    return i;
+}
+
+std::int64_t DbfTable::updateRecord(std::int64_t i, const std::vector<Value>& values) {
+    if (options_.readOnly) throw EngineError(ErrorCategory::Usage, errc::ReadOnly, {"Table " + path_ + " is read-only"});
+    refreshCount();
+    checkIndex(i);
+    std::vector<std::uint8_t> rec(rawRecord(i), rawRecord(i) + recordLen_);
+    for (std::size_t f = 0; f < defs_.size() && f < values.size(); ++f) {
+        // An unchanged memo keeps its block instead of growing the memo file.
+        char t = fl_[f].type;
+        if ((t == 'M' || t == 'B' || t == 'G' || t == 'P') && !(t == 'B' && isVfp()) && decode(rec.data(), f) == values[f])
+            continue;
+        encode(rec.data(), f, values[f]);
+    }
+    writeRecord(i, rec.data());
+    return i;
+}
+
+void DbfTable::deleteRecord(std::int64_t i) {
+    refreshCount();
+    checkIndex(i);
+    std::vector<std::uint8_t> rec(rawRecord(i), rawRecord(i) + recordLen_);
+    rec[0] = '*';
+    writeRecord(i, rec.data());
+}
+
+void DbfTable::undeleteRecord(std::int64_t i) {
+    refreshCount();
+    checkIndex(i);
+    std::vector<std::uint8_t> rec(rawRecord(i), rawRecord(i) + recordLen_);
+    rec[0] = ' ';
+    writeRecord(i, rec.data());
+}
+
+std::vector<IndexDef> DbfTable::indexDefs() { return tags_; }
+
+void DbfTable::createIndex(const IndexDef& index) {
+    std::string name = upper(index.name);
+    if (name.empty() || name.size() > 10)
+        throw EngineError(ErrorCategory::Data, errc::DataBase, {"Index name '" + index.name + "' must have 1 to 10 characters"});
+    for (const auto& t : tags_)
+        if (upper(t.name) == name)
+            throw EngineError(ErrorCategory::Data, errc::DataBase, {"Index " + name + " already exists in table " + path_});
+    if (tags_.size() >= 47)
+        throw EngineError(ErrorCategory::Data, errc::DataBase, {"Table " + path_ + " already has 47 index tags"});
+    IndexDef d = index;
+    d.name = name;
+    d.expression.clear();
+    for (auto& f : d.fields) {
+        bool found = false;
+        for (const auto& fd : defs_)
+            if (upper(fd.name) == upper(f)) found = true, f = fd.name;
+        if (!found)
+            throw EngineError(ErrorCategory::Usage, errc::UnknownField, {"Field " + f + " not found in table " + path_});
+        d.expression += (d.expression.empty() ? "" : "+") + f;
+    }
+    if (d.fields.empty()) throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Index " + name + " has no fields"});
+    auto saved = tags_;
+    tags_.push_back(d);
+    try {
+        rebuildIndexes();
+    } catch (...) {
+        tags_ = saved;
+        throw;
+    }
+}
+
+void DbfTable::dropIndex(const std::string& name) {
+    auto it = std::find_if(tags_.begin(), tags_.end(), [&](const IndexDef& t) { return upper(t.name) == upper(name); });
+    if (it == tags_.end())
+        throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Index " + name + " not found in table " + path_});
+    auto saved = tags_;
+    tags_.erase(it);
+    try {
+        rebuildIndexes();
+    } catch (...) {
+        tags_ = saved;
+        throw;
+    }
+}
+
+void DbfTable::rebuildIndexes() {
+    std::string mdx = mdxPath();
+    std::uint8_t flag = tags_.empty() ? 0 : 1;
+    if (tags_.empty()) {
+        if (fs_.exists(mdx)) replaceFiles(fs_, {}, {mdx});
+    } else {
+        std::vector<MdxTag> tags;
+        refreshCount();
+        for (const auto& def : tags_) {
+            MdxTag t;
+            t.name = def.name;
+            t.expression = def.expression;
+            t.unique = def.unique;
+            t.descending = def.descending;
+            std::vector<std::size_t> cols;
+            for (const auto& fname : def.fields)
+                for (std::size_t f = 0; f < defs_.size(); ++f)
+                    if (upper(defs_[f].name) == upper(fname)) cols.push_back(f);
+            bool single = cols.size() == 1;
+            char type = single ? fl_[cols[0]].type : 'C';
+            t.keyType = (type == 'N' || type == 'F') ? 'N' : (type == 'D' ? 'D' : 'C');
+            if (t.keyType == 'N') t.keyLength = 12;
+            else if (t.keyType == 'D') t.keyLength = 8;
+            else {
+                t.keyLength = 0;
+                for (auto c : cols) t.keyLength += fl_[c].length;
+                t.keyLength = std::min(t.keyLength, 100);
+            }
+            t.keys.reserve(std::size_t(count_));
+            for (std::int64_t r = 0; r < count_; ++r) {
+                const std::uint8_t* rec = rawRecord(r);
+                std::string key;
+                if (t.keyType == 'C') {
+                    for (auto c : cols) key.append(reinterpret_cast<const char*>(rec + fl_[c].offset), std::size_t(fl_[c].length));
+                    key.resize(std::size_t(t.keyLength), ' ');
+                } else {
+                    Value v = decode(rec, cols[0]);
+                    if (t.keyType == 'N') key = mdxNumberKey(v.isNull() ? 0.0 : v.asFloat());
+                    else {
+                        int jd = v.isNull() ? 0 : julianDay(v.get<Date>().year, v.get<Date>().month, v.get<Date>().day);
+                        key = dateKey(jd);
+                    }
+                }
+                t.keys.emplace_back(std::move(key), std::uint32_t(r + 1));
+            }
+            // Index order is the key order of the stored encoding: numeric and date keys are
+            // compared as numbers, character keys bytewise.
+            std::vector<double> num;
+            if (t.keyType != 'C') {
+                num.resize(t.keys.size());
+                for (std::size_t k = 0; k < t.keys.size(); ++k) {
+                    Value v = decode(rawRecord(std::int64_t(t.keys[k].second - 1)), cols[0]);
+                    num[k] = v.isNull() ? -HUGE_VAL
+                             : t.keyType == 'N' ? v.asFloat()
+                                                : double(julianDay(v.get<Date>().year, v.get<Date>().month, v.get<Date>().day));
+                }
+            }
+            std::vector<std::size_t> order(t.keys.size());
+            for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+            std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+                bool less = t.keyType == 'C' ? t.keys[a].first < t.keys[b].first : num[a] < num[b];
+                bool greater = t.keyType == 'C' ? t.keys[b].first < t.keys[a].first : num[b] < num[a];
+                return t.descending ? greater : less;
+            });
+            std::vector<std::pair<std::string, std::uint32_t>> sorted;
+            sorted.reserve(order.size());
+            for (std::size_t k : order) {
+                if (t.unique && !sorted.empty() && sorted.back().first == t.keys[k].first) continue;
+                sorted.push_back(std::move(t.keys[k]));
+            }
+            t.keys = std::move(sorted);
+            tags.push_back(std::move(t));
+        }
+        std::string base = fileName(path_);
+        auto dot = base.find_last_of('.');
+        if (dot != std::string::npos) base.resize(dot);
+        std::string tmp = mdx + kNewSuffix;
+        writeMdx(fs_, tmp, base, tags);
+        replaceFiles(fs_, {{tmp, mdx}});
+    }
+    if (flag != mdxFlag_ && !options_.readOnly) {
+        file_->write(28, &flag, 1);
+        mdxFlag_ = flag;
+    }
+    indexDirty_ = false;
+}
+
+void DbfTable::flush() {
+    if (!file_) return;   // the open itself failed
+    if (indexDirty_) rebuildIndexes();
+    if (memo_) memo_->sync();
+    if (!options_.readOnly) file_->sync();
+}
+
+void DbfTable::pack(Progress* progress) {
+    refreshCount();
+    // Memo blocks are left where they are: the new records keep their pointers, so the memo
+    // file needs no swap and only the data file is replaced.
+    std::string tmp = path_ + kNewSuffix;
+    {
+        std::vector<std::uint8_t> hdr(static_cast<std::size_t>(headerLen_));
+        file_->readExact(0, hdr.data(), hdr.size());
+        auto out = fs_.open(tmp, ReadWrite | Create | Truncate);
+        std::vector<std::uint8_t> buf;
+        std::int64_t kept = 0;
+        std::uint64_t pos = std::uint64_t(headerLen_);
+        for (std::int64_t i = 0; i < count_; ++i) {
+            const std::uint8_t* rec = rawRecord(i);
+            if (rec[0] != '*') {
+                buf.insert(buf.end(), rec, rec + recordLen_);
+                ++kept;
+            }
+            if (buf.size() >= kBlockBytes || i + 1 == count_) {
+                out->write(pos, buf.data(), buf.size());
+                pos += buf.size();
+                buf.clear();
+            }
+            if (progress && (i % 4096 == 0) && !progress->step(i, count_))
+                throw EngineError(ErrorCategory::Cancelled, "Cancelled by the user");
+        }
+        std::uint8_t eof = 0x1A;
+        out->write(pos, &eof, 1);
+        putLe32(hdr.data() + 4, std::uint32_t(kept));
+        out->write(0, hdr.data(), hdr.size());
+        out->sync();
+    }
+    try {
+        replaceFiles(fs_, {{tmp, path_}});
+    } catch (...) {
+        fs_.remove(tmp);
+        throw;
+    }
+    reopen();
+    rebuildIndexes();
+    if (progress) progress->step(count_, count_);
+}
+
+void DbfTable::empty() {
+    refreshCount();
+    std::string tmp = path_ + kNewSuffix;
+    {
+        std::vector<std::uint8_t> hdr(std::size_t(headerLen_) + 1);
+        file_->readExact(0, hdr.data(), std::size_t(headerLen_));
+        putLe32(hdr.data() + 4, 0);
+        hdr[std::size_t(headerLen_)] = 0x1A;
+        auto out = fs_.open(tmp, ReadWrite | Create | Truncate);
+        out->write(0, hdr.data(), hdr.size());
+        out->sync();
+    }
+    try {
+        replaceFiles(fs_, {{tmp, path_}});
+    } catch (...) {
+        fs_.remove(tmp);
+        throw;
+    }
+    reopen();
+    // No record points into the memo file any more: start it afresh.
+    bool hasMemo = false;
+    for (const auto& f : fl_) hasMemo = hasMemo || f.type == 'M' || f.type == 'G' || f.type == 'P' || (f.type == 'B' && !isVfp());
+    if (hasMemo) {
+        MemoKind kind = isFox() ? MemoKind::Fpt : (version_ == 0x83 ? MemoKind::Dbt3 : MemoKind::Dbt4);
+        std::string p = companionPath(fs_, path_, kind == MemoKind::Fpt ? "FPT" : "DBT");
+        std::string base = fileName(path_);
+        base = base.substr(0, base.find_last_of('.'));
+        std::string mt = p + kNewSuffix;
+        MemoFile::create(fs_, mt, kind, base);
+        replaceFiles(fs_, {{mt, p}});
+        memo_.reset();
+    }
+    rebuildIndexes();
+}
+
+// ---- the format -------------------------------------------------------------------------
+
+std::unique_ptr<TableFile> DbaseFormat::open(FileSystem& fs, const std::string& path, const OpenOptions& options) {
+    return DbfTable::open(fs, path, options);
+}
+
+FieldDef DbaseFormat::mapField(const FieldDef& source) const { return mapFieldFor(source, 4); }
+
+FieldDef DbaseFormat::mapFieldFor(const FieldDef& s, int level) {
+    FieldDef d;
+    d.name = s.name;
+    const bool vfp = level == 0x30 || level == 0x31 || level == 0x32;
+    const bool fox = vfp || level == 0xF5;
+    const bool v7 = level == 7;
+    auto set = [&](char t, int len, int dec) {
+        d.nativeType = std::string(1, t);
+        d.size = len;
+        d.scale = dec;
+    };
+    // A dBase letter in nativeType is taken as it is.
+    if (s.nativeType.size() == 1 && std::string("CNFDLMBGIO+@TY").find(s.nativeType[0]) != std::string::npos) {
+        set(s.nativeType[0], s.size, s.scale);
+    } else {
+        switch (s.logicalType) {
+        case logical::ZSTRING:
+        case logical::BYTES:
+        case logical::VARBYTES:
+            if (s.size > 254) set('M', 10, 0);
+            else set('C', s.size > 0 ? s.size : 1, 0);
+            break;
+        case logical::INT16: set('N', 6, 0); break;
+        case logical::UINT16: set('N', 5, 0); break;
+        case logical::INT32:
+            if (s.subType == subtype::AUTOINC && v7) set('+', 4, 0);
+            else if (s.subType == subtype::AUTOINC && vfp) set('I', 4, 0);
+            else set('N', 11, 0);
+            break;
+        case logical::UINT32: set('N', 10, 0); break;
+        case logical::INT64:
+        case logical::UINT64: set('N', 20, 0); break;
+        case logical::FLOAT:
+        case logical::FLOATIEEE:
+            if (s.subType == subtype::MONEY) set('N', 20, 2);
+            else if (s.size > 0 && s.size <= 20 && s.scale < s.size) set('N', s.size, s.scale);
+            else set('N', 20, 4);
+            break;
+        case logical::BCD: {
+            int len = s.size > 0 ? s.size + (s.scale > 0 ? 2 : 1) : 20;
+            set('N', std::min(len, 20), std::min(s.scale, 15));
+            break;
+        }
+        case logical::DATE: set('D', 8, 0); break;
+        case logical::TIME: set('C', 12, 0); break;
+        case logical::TIMESTAMP:
+            if (v7) set('@', 8, 0);
+            else if (vfp) set('T', 8, 0);
+            else set('C', 23, 0);
+            break;
+        case logical::BOOL: set('L', 1, 0); break;
+        case logical::BLOB:
+            switch (s.subType) {
+            case subtype::BINARY:
+            case subtype::TYPEDBINARY:
+            case subtype::GRAPHIC: set(level == 3 ? 'M' : (vfp ? 'G' : 'B'), 10, 0); break;
+            case subtype::OLEOBJ:
+            case subtype::DBSOLEOBJ: set(level == 3 ? 'M' : 'G', 10, 0); break;
+            default: set('M', 10, 0); break;
+            }
+            break;
+        default: set('C', s.size > 0 && s.size <= 254 ? s.size : 254, 0); break;
+        }
+    }
+    char t = d.nativeType[0];
+    if ((t == 'M' || t == 'B' || t == 'G') && vfp) d.size = 4;
+    else if (t == 'M' || t == 'B' || t == 'G') d.size = 10;
+    if (t == 'D') d.size = 8;
+    if (t == 'L') d.size = 1;
+    if (t == 'I' || t == '+') d.size = 4;
+    if (t == 'O' || t == '@' || t == 'T' || t == 'Y') d.size = 8;
+    if (fox && t == 'B' && !vfp) d.nativeType = "M";
+    switch (t) {
+    case 'C': d.logicalType = logical::ZSTRING; break;
+    case 'N': case 'F':
+        d.logicalType = d.scale == 0 && d.size <= 4 ? logical::INT16 : d.scale == 0 && d.size <= 11 ? logical::INT32 : logical::FLOAT;
+        break;
+    case 'D': d.logicalType = logical::DATE; break;
+    case 'L': d.logicalType = logical::BOOL; break;
+    case 'M': d.logicalType = logical::BLOB; d.subType = subtype::MEMO; break;
+    case 'B': d.logicalType = logical::BLOB; d.subType = subtype::TYPEDBINARY; break;
+    case 'G': d.logicalType = logical::BLOB; d.subType = subtype::DBSOLEOBJ; break;
+    case 'I': case '+': d.logicalType = logical::INT32; break;
+    case 'O': case 'Y': d.logicalType = logical::FLOAT; break;
+    case '@': case 'T': d.logicalType = logical::TIMESTAMP; break;
+    default: break;
+    }
+    d.type = fieldTypeFor(d.logicalType, d.subType);
+    return d;
+}
+
+void DbaseFormat::create(FileSystem& fs, const std::string& path, const std::vector<FieldDef>& fields,
+                         const std::vector<IndexDef>& indexes, const CreateOptions& options) {
+    int level = options.level ? options.level : 4;
+    const bool v7 = level == 7, vfp = level == 0x30 || level == 0x31 || level == 0x32, fox = vfp || level == 0xF5;
+    if (level != 3 && level != 4 && level != 5 && !v7 && !fox)
+        throw EngineError(ErrorCategory::Usage, errc::NotSupported, {"dBase level " + std::to_string(level) + " is not supported"});
+    if (fields.empty()) throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Table " + path + " needs at least one field"});
+    if (fs.exists(path)) throw EngineError(ErrorCategory::File, errc::FileBase, {"Table " + path + " already exists"});
+    if (fields.size() > (v7 ? 1024u : 255u))
+        throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Table " + path + " has too many fields"});
+
+    LanguageDriver ld = languageDriverFor(options.languageDriver.empty() ? (fox ? "CP1252" : "CP437") : options.languageDriver);
+    if (ld.id == 0 && !options.languageDriver.empty())
+        throw EngineError(ErrorCategory::Usage, errc::NotSupported, {"Unknown language driver " + options.languageDriver});
+    Transcoder tc(ld.codePage);
+
+    std::vector<FieldDef> mapped;
+    std::set<std::string> names;
+    bool hasMemo = false;
+    int recLen = 1;
+    for (const auto& f : fields) {
+        FieldDef m = mapFieldFor(f, level);
+        m.name = upper(tc.fromUtf8(f.name));
+        std::size_t maxName = v7 ? 31 : 10;
+        if (m.name.empty()) throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"A field of " + path + " has no name"});
+        if (m.name.size() > maxName) m.name.resize(maxName);
+        if (!names.insert(m.name).second)
+            throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Field name " + m.name + " occurs twice in " + path});
+        char t = m.nativeType[0];
+        if (t == 'C' && (m.size < 1 || m.size > 254))
+            throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Field " + m.name + ": CHAR size must be 1 to 254"});
+        if ((t == 'N' || t == 'F') && (m.size < 1 || m.size > 20 || m.scale < 0 || (m.scale > 0 && m.scale > m.size - 2)))
+            throw EngineError(ErrorCategory::Usage, errc::UsageBase,
+                              {"Field " + m.name + ": NUMERIC(" + std::to_string(m.size) + "," + std::to_string(m.scale) + ") is invalid"});
+        if (t == 'M' || t == 'G' || (t == 'B' && !vfp)) hasMemo = true;
+        recLen += m.size;
+        mapped.push_back(m);
+    }
+    if (recLen > (v7 ? 32767 : 4000))
+        throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"The records of " + path + " would be too long"});
+    std::uint8_t version;
+    if (v7) version = hasMemo ? 0x8C : 0x04;
+    else if (vfp) version = 0x30;
+    else if (level == 0xF5) version = hasMemo ? 0xF5 : 0x03;
+    else if (level == 3) version = hasMemo ? 0x83 : 0x03;
+    else version = hasMemo ? 0x8B : 0x03;
+
+    const int descLen = v7 ? 48 : 32, first = v7 ? 68 : 32;
+    int headerLen = first + descLen * int(mapped.size()) + 1 + (vfp ? 263 : 0);
+    std::vector<std::uint8_t> h(std::size_t(headerLen) + 1, 0);
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    h[0] = version;
+    h[1] = std::uint8_t(tm.tm_year % 256), h[2] = std::uint8_t(tm.tm_mon + 1), h[3] = std::uint8_t(tm.tm_mday);
+    h[8] = std::uint8_t(headerLen), h[9] = std::uint8_t(headerLen >> 8);
+    h[10] = std::uint8_t(recLen), h[11] = std::uint8_t(recLen >> 8);
+    h[29] = ld.id;
+    if (vfp && hasMemo) h[28] = 0x02;
+    if (v7) std::memcpy(h.data() + 32, ld.driverName.data(), std::min<std::size_t>(ld.driverName.size(), 32));
+    int offset = 1;
+    for (std::size_t i = 0; i < mapped.size(); ++i) {
+        std::uint8_t* d = h.data() + first + descLen * int(i);
+        const FieldDef& m = mapped[i];
+        std::memcpy(d, m.name.data(), m.name.size());
+        char t = m.nativeType[0];
+        d[v7 ? 32 : 11] = std::uint8_t(t);
+        d[v7 ? 33 : 16] = std::uint8_t(m.size);
+        d[v7 ? 34 : 17] = std::uint8_t(m.scale);
+        if (!v7 && fox) putLe32(d + 12, std::uint32_t(offset));
+        if (vfp && (t == 'G' || t == 'M')) d[18] = 0x04;   // binary: no code page translation for general
+        if (vfp && t == 'M') d[18] = 0x00;
+        if (vfp && fields[i].subType == subtype::AUTOINC && t == 'I') d[18] = 0x0C, putLe32(d + 19, 1), d[23] = 1;
+        if (v7 && t == '+') putLe32(d + 40, 1);
+        offset += m.size;
+    }
+    h[std::size_t(first + descLen * int(mapped.size()))] = 0x0D;
+    h[std::size_t(headerLen)] = 0x1A;
+
+    std::string tmp = path + kNewSuffix;
+    std::vector<FileMove> moves;
+    try {
+        {
+            auto f = fs.open(tmp, ReadWrite | Create | Truncate);
+            f->write(0, h.data(), h.size());
+            f->sync();
+        }
+        moves.push_back({tmp, path});
+        if (hasMemo) {
+            MemoKind kind = fox ? MemoKind::Fpt : (version == 0x83 ? MemoKind::Dbt3 : MemoKind::Dbt4);
+            std::string mp = companionPath(fs, path, fox ? "FPT" : "DBT");
+            std::string base = fileName(path);
+            base = base.substr(0, base.find_last_of('.'));
+            MemoFile::create(fs, mp + kNewSuffix, kind, base);
+            moves.push_back({mp + kNewSuffix, mp});
+        }
+        // A stale production index of an earlier table of this name must not be picked up.
+        std::string mdx = companionPath(fs, path, "MDX");
+        replaceFiles(fs, moves, fs.exists(mdx) ? std::vector<std::string>{mdx} : std::vector<std::string>{});
+    } catch (...) {
+        for (const auto& m : moves) fs.remove(m.from);
+        fs.remove(tmp);
+        throw;
+    }
+    if (!indexes.empty()) {
+        auto t = DbfTable::open(fs, path, {true, false});
+        for (const auto& ix : indexes) t->createIndex(ix);
+    }
+}
+
+void registerDbaseFormat(TableFormats& formats) {
+    if (!formats.forExtension("DBF")) formats.add(std::make_unique<DbaseFormat>());
+}
+
+}  // namespace vlm::engine::local::dbase

@@ -1,0 +1,118 @@
+// dBase tables (.DBF): dBase III+, IV, V, 7, FoxPro and Visual FoxPro, with their memo files and
+// production index. DbfTable is the TableFile of one open table; DbaseFormat creates and opens them.
+//
+//   auto t = DbfTable::open(fs, "/data/ORDERS.DBF", {});
+//   Row r; t->readRecord(0, r);   t->appendRecord({Value("Smith"), Value(12.5)});
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../tablefile.h"
+#include "codepage.h"
+#include "memo.h"
+
+namespace vlm::engine::local::dbase {
+
+class DbfTable : public TableFile {
+public:
+    static std::unique_ptr<DbfTable> open(FileSystem& fs, const std::string& path, const OpenOptions& options);
+    ~DbfTable() override;
+
+    const std::string& path() const override { return path_; }
+    const std::vector<FieldDef>& fields() const override { return defs_; }
+    std::string codePage() const override { return tc_->codePage(); }
+    std::uint8_t version() const { return version_; }
+    std::uint8_t languageId() const { return langId_; }
+
+    std::int64_t recordCount() override;
+    void readRecord(std::int64_t i, Row& row) override;
+    Value readField(std::int64_t i, int field) override;
+    bool isDeleted(std::int64_t i) override;
+    std::int64_t appendRecord(const std::vector<Value>& values) override;
+    std::int64_t updateRecord(std::int64_t i, const std::vector<Value>& values) override;
+    void deleteRecord(std::int64_t i) override;
+    bool supportsSoftDelete() const override { return true; }
+    void undeleteRecord(std::int64_t i) override;
+
+    std::vector<IndexDef> indexDefs() override;
+    void createIndex(const IndexDef& index) override;
+    void dropIndex(const std::string& name) override;
+
+    void pack(Progress* progress) override;
+    void empty() override;
+    void flush() override;
+
+    // The raw bytes of record i (deleted flag first); valid until the next call.
+    const std::uint8_t* rawRecord(std::int64_t i);
+
+    struct Field {
+        std::string name;
+        char type = 'C';
+        int length = 0;
+        int decimals = 0;
+        int offset = 0;          // within the record, after the deleted flag at 0
+        std::uint8_t flags = 0;  // Visual FoxPro field flags
+        int nullBit = -1;        // bit in _NullFlags, -1 when the field is not nullable
+        int descriptor = 0;      // file offset of its descriptor
+    };
+    const std::vector<Field>& rawFields() const { return fl_; }
+
+private:
+    DbfTable(FileSystem& fs, std::string path);
+    void readHeader();
+    void loadBlock(std::int64_t i);
+    Value decode(const std::uint8_t* rec, std::size_t f);
+    void encode(std::uint8_t* rec, std::size_t f, const Value& v);
+    void writeRecord(std::int64_t i, const std::uint8_t* rec);
+    void writeHeaderCount();
+    MemoFile& memo();
+    bool isFox() const;
+    bool isVfp() const { return version_ == 0x30 || version_ == 0x31 || version_ == 0x32; }
+    bool isLevel7() const { return (version_ & 0x07) == 4; }
+    void checkIndex(std::int64_t i) const;
+    std::string mdxPath() const;
+    void rebuildIndexes();
+    void reopen();
+    void refreshCount();
+
+    FileSystem& fs_;
+    std::string path_;
+    OpenOptions options_;
+    std::unique_ptr<File> file_;
+    std::unique_ptr<Transcoder> tc_;
+    std::unique_ptr<MemoFile> memo_;
+    std::uint8_t version_ = 3, langId_ = 0, mdxFlag_ = 0;
+    std::string driverName_;
+    int headerLen_ = 0, recordLen_ = 0;
+    std::int64_t count_ = 0;
+    std::vector<Field> fl_;
+    std::vector<FieldDef> defs_;
+    std::vector<IndexDef> tags_;
+    int nullFlagsField_ = -1;   // index into fl_ of _NullFlags
+    std::vector<std::uint8_t> cache_;
+    std::int64_t cacheFirst_ = 0, cacheCount_ = 0;
+    bool indexDirty_ = false;
+    friend class DbaseFormat;
+};
+
+class DbaseFormat : public TableFormat {
+public:
+    std::string extension() const override { return "DBF"; }
+    std::string typeName() const override { return "DBASE"; }
+    std::vector<std::string> companionExtensions() const override { return {"DBT", "FPT", "MDX"}; }
+    std::unique_ptr<TableFile> open(FileSystem& fs, const std::string& path, const OpenOptions& options) override;
+    void create(FileSystem& fs, const std::string& path, const std::vector<FieldDef>& fields,
+                const std::vector<IndexDef>& indexes, const CreateOptions& options) override;
+    FieldDef mapField(const FieldDef& source) const override;
+    // mapField for a given level (3, 4, 5, 7, 0x30, 0xF5).
+    static FieldDef mapFieldFor(const FieldDef& source, int level);
+};
+
+void registerDbaseFormat(TableFormats& formats);
+
+// The path of a companion file with extension ext ("DBT"), matching an existing file's case.
+std::string companionPath(FileSystem& fs, const std::string& tablePath, const std::string& ext);
+
+}  // namespace vlm::engine::local::dbase

@@ -1,0 +1,450 @@
+// The directory connection: table list, table cursors and the table services over TableFile.
+#include "localdriver.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "engine/drivers/local/dbase/dbf.h"
+#include "engine/drivers/local/dbase/replace.h"
+#include "engine/error.h"
+#include "localsql.h"
+#ifdef VLM_HAVE_PARADOX
+#include "engine/drivers/local/paradox/paradox.h"
+#endif
+
+namespace vlm::engine::local {
+namespace {
+
+std::string upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
+    return s;
+}
+std::string extOf(const std::string& name) {
+    auto slash = name.find_last_of('/');
+    auto dot = name.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    return upper(name.substr(dot + 1));
+}
+std::string baseOf(const std::string& name) {
+    auto slash = name.find_last_of('/');
+    std::string f = slash == std::string::npos ? name : name.substr(slash + 1);
+    auto dot = f.find_last_of('.');
+    return dot == std::string::npos ? f : f.substr(0, dot);
+}
+std::string dirOf(const std::string& p) {
+    auto s = p.find_last_of('/');
+    return s == std::string::npos ? "." : (s == 0 ? "/" : p.substr(0, s));
+}
+std::string fileOf(const std::string& p) {
+    auto s = p.find_last_of('/');
+    return s == std::string::npos ? p : p.substr(s + 1);
+}
+[[noreturn]] void notFound(const std::string& table, const std::string& dir) {
+    throw EngineError(ErrorCategory::File, errc::FileNotFound,
+                      {"Table " + table + " not found" + (dir.empty() ? "" : " in " + dir)});
+}
+
+// Rows of one table: record numbers in the order shown, built lazily from the deleted flags
+// (and the sort fields) so that a plain open reads nothing but the header.
+class TableCursor : public Cursor {
+public:
+    TableCursor(std::unique_ptr<TableFile> t, const TableOpenOptions& o) : t_(std::move(t)), opt_(o) {
+        identity_ = o.indexFieldNames.empty() && (o.showDeleted || !t_->supportsSoftDelete());
+        for (const auto& n : o.indexFieldNames) {
+            bool found = false;
+            for (std::size_t f = 0; f < t_->fields().size(); ++f)
+                if (upper(t_->fields()[f].name) == upper(n)) sortCols_.push_back(int(f)), found = true;
+            if (!found)
+                throw EngineError(ErrorCategory::Usage, errc::UnknownField,
+                                  {"Field " + n + " not found in table " + t_->path()});
+        }
+    }
+    const std::vector<FieldDef>& fields() const override { return t_->fields(); }
+    std::int64_t rowCount() override {
+        if (identity_) return t_->recordCount();
+        build();
+        return std::int64_t(order_.size());
+    }
+    bool seek(std::int64_t i) override {
+        pos_ = std::max<std::int64_t>(0, i);
+        return true;
+    }
+    bool fetch(std::size_t maxRows, std::vector<Row>& out) override {
+        std::int64_t n = rowCount();
+        for (std::size_t k = 0; k < maxRows && pos_ < n; ++k, ++pos_) {
+            Row r;
+            t_->readRecord(identity_ ? pos_ : order_[std::size_t(pos_)], r);
+            if (!opt_.showDeleted) r.deleted = false;
+            out.push_back(std::move(r));
+        }
+        return pos_ < n;
+    }
+    bool canModify() const override { return true; }
+    Row insertRow(const std::vector<Value>& values) override {
+        std::int64_t i = t_->appendRecord(values);
+        if (!identity_) {
+            built_ = false;
+        }
+        Row r;
+        t_->readRecord(i, r);
+        return r;
+    }
+    Row updateRow(const Row& old, const std::vector<Value>& values) override {
+        std::int64_t i = t_->updateRecord(old.key.asInteger(), values);
+        if (!sortCols_.empty()) built_ = false;
+        Row r;
+        t_->readRecord(i, r);
+        return r;
+    }
+    void deleteRow(const Row& row) override {
+        t_->deleteRecord(row.key.asInteger());
+        if (!identity_ || !t_->supportsSoftDelete()) built_ = false;
+    }
+    void undeleteRow(const Row& row) override {
+        if (!t_->supportsSoftDelete())
+            throw EngineError(ErrorCategory::Usage, errc::NotSupported, {"Undelete works on dBase tables only"});
+        if (!opt_.showDeleted) throw EngineError(ErrorCategory::Usage, errc::NotSupported, {"Soft deletes is not on"});
+        t_->undeleteRecord(row.key.asInteger());
+    }
+    TableFile& table() { return *t_; }
+
+private:
+    void build() {
+        if (built_) return;
+        order_.clear();
+        std::int64_t n = t_->recordCount();
+        bool skip = !opt_.showDeleted && t_->supportsSoftDelete();
+        for (std::int64_t i = 0; i < n; ++i)
+            if (!skip || !t_->isDeleted(i)) order_.push_back(i);
+        if (!sortCols_.empty()) {
+            std::vector<std::vector<Value>> keys(static_cast<std::size_t>(n));
+            for (auto i : order_)
+                for (int c : sortCols_) keys[std::size_t(i)].push_back(t_->readField(i, c));
+            auto less = [](const Value& a, const Value& b) {
+                if (a.isNull() || b.isNull()) return a.isNull() && !b.isNull();
+                if ((a.is<std::int64_t>() || a.is<double>()) && (b.is<std::int64_t>() || b.is<double>()))
+                    return a.asFloat() < b.asFloat();
+                if (a.is<Date>() && b.is<Date>()) return a.get<Date>() < b.get<Date>();
+                if (a.is<DateTime>() && b.is<DateTime>()) return a.get<DateTime>() < b.get<DateTime>();
+                return a.asText() < b.asText();
+            };
+            std::stable_sort(order_.begin(), order_.end(), [&](std::int64_t x, std::int64_t y) {
+                const auto& kx = keys[std::size_t(x)];
+                const auto& ky = keys[std::size_t(y)];
+                for (std::size_t k = 0; k < kx.size(); ++k) {
+                    if (less(kx[k], ky[k])) return true;
+                    if (less(ky[k], kx[k])) return false;
+                }
+                return false;
+            });
+        }
+        built_ = true;
+    }
+
+    std::unique_ptr<TableFile> t_;
+    TableOpenOptions opt_;
+    bool identity_ = true, built_ = false;
+    std::vector<int> sortCols_;
+    std::vector<std::int64_t> order_;
+    std::int64_t pos_ = 0;
+};
+
+bool matchPattern(const std::string& ext, const std::string& pattern) {
+    if (!pattern.empty() && pattern.back() == '*')
+        return ext.compare(0, pattern.size() - 1, pattern, 0, pattern.size() - 1) == 0;
+    return ext == pattern;
+}
+
+}  // namespace
+
+DirConnection::DirConnection(std::string dir, FileSystem& fs, Tracer& tracer, std::string defaultExtension)
+    : dir_(std::move(dir)), fs_(fs), tracer_(tracer), defaultExt_(upper(defaultExtension)) {
+    while (dir_.size() > 1 && dir_.back() == '/') dir_.pop_back();
+    if (!dir_.empty()) {
+        if (!fs_.stat(dir_) && !fs_.exists(dir_))
+            throw EngineError(ErrorCategory::Connect, errc::NotADatabase, {"Directory " + dir_ + " does not exist"});
+        try {
+            fs_.list(dir_);
+        } catch (const EngineError& e) {
+            throw EngineError(ErrorCategory::Connect, errc::NotADatabase, {dir_ + " is not a directory: " + e.what()});
+        }
+        recoverReplacements(fs_, dir_);
+    }
+    sql_ = std::make_unique<LocalSql>(*this);
+}
+
+DirConnection::~DirConnection() = default;
+
+void DirConnection::setForeignResolver(std::shared_ptr<ForeignTableResolver> resolver) { resolver_ = std::move(resolver); }
+
+Capabilities DirConnection::capabilities() const {
+    Capabilities c;
+    c.sqlBased = false;
+    c.transactions = false;
+    c.softDelete = true;
+    c.pack = true;
+    c.countWithoutFetch = false;
+    return c;
+}
+
+std::string DirConnection::tablePath(const std::string& table) const {
+    if (table.find('/') != std::string::npos) {
+        if (!fs_.exists(table)) notFound(table, "");
+        return table;
+    }
+    if (dir_.empty()) notFound(table, "");
+    std::string want = upper(table);
+    bool hasExt = !extOf(table).empty() && formats().forExtension(extOf(table));
+    std::vector<std::string> hits;
+    for (const auto& n : fs_.list(dir_)) {
+        if (n.empty() || n[0] == '.' || isReplacementFile(n)) continue;
+        if (!formats().forPath(n)) continue;
+        if (hasExt ? upper(n) == want : upper(baseOf(n)) == want) hits.push_back(n);
+    }
+    if (hits.empty()) notFound(table, dir_);
+    if (hits.size() > 1) {
+        // "orders.dbf" and "ORDERS.DBF" side by side: the exact spelling wins.
+        for (const auto& h : hits)
+            if (h == table) return dir_ + "/" + h;
+        std::string list;
+        for (const auto& h : hits) list += (list.empty() ? "" : ", ") + h;
+        throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Table name " + table + " is ambiguous: " + list});
+    }
+    return dir_ + "/" + hits.front();
+}
+
+std::string DirConnection::newTablePath(const std::string& table) const {
+    std::string name = table;
+    if (extOf(name).empty() || !formats().forExtension(extOf(name))) name += "." + defaultExt_;
+    if (name.find('/') != std::string::npos) return name;
+    if (dir_.empty()) throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"No database directory for table " + table});
+    return dir_ + "/" + name;
+}
+
+std::unique_ptr<TableFile> DirConnection::openFile(const std::string& table, const OpenOptions& options) const {
+    std::string path = tablePath(table);
+    TableFormat* f = formats().forPath(path);
+    if (!f) throw EngineError(ErrorCategory::File, errc::FileBase, {"Unknown table type of " + path});
+    return f->open(fs_, path, options);
+}
+
+std::vector<TableEntry> DirConnection::tables(bool) {
+    std::vector<TableEntry> out;
+    if (dir_.empty()) return out;
+    for (const auto& n : fs_.list(dir_)) {
+        if (n.empty() || n[0] == '.' || isReplacementFile(n)) continue;
+        TableFormat* f = formats().forPath(n);
+        if (!f) continue;
+        TableEntry e;
+        e.name = n;
+        e.extension = f->extension();
+        e.type = f->typeName();
+        e.view = false;
+        e.fileName = dir_ + "/" + n;
+        if (auto st = fs_.stat(e.fileName)) {
+            e.modified = st->modified;
+            e.size = std::int64_t(st->size);
+        }
+        out.push_back(std::move(e));
+    }
+    std::sort(out.begin(), out.end(), [](const TableEntry& a, const TableEntry& b) { return upper(a.name) < upper(b.name); });
+    return out;
+}
+
+std::vector<FieldDef> DirConnection::fieldDefs(const std::string& table) {
+    return openFile(table, {false, true})->fields();
+}
+
+std::vector<IndexDef> DirConnection::indexDefs(const std::string& table) {
+    return openFile(table, {false, true})->indexDefs();
+}
+
+std::unique_ptr<Statement> DirConnection::prepare(const std::string& sql) { return sql_->prepare(sql); }
+
+std::unique_ptr<Cursor> DirConnection::openTable(const std::string& table, const TableOpenOptions& options) {
+    return std::make_unique<TableCursor>(openFile(table, {options.exclusive, false}), options);
+}
+
+std::vector<std::string> DirConnection::tableFiles(const std::string& path) const {
+    std::vector<std::string> out{path};
+    TableFormat* f = formats().forPath(path);
+    if (!f) return out;
+    std::string dir = dirOf(path), base = upper(baseOf(path)), self = fileOf(path);
+    for (const auto& n : fs_.list(dir)) {
+        if (n == self || upper(baseOf(n)) != base || isReplacementFile(n)) continue;
+        std::string e = extOf(n);
+        for (const auto& pat : f->companionExtensions())
+            if (matchPattern(e, upper(pat))) {
+                out.push_back(dir + "/" + n);
+                break;
+            }
+    }
+    return out;
+}
+
+void DirConnection::createTable(const std::string& table, const std::vector<FieldDef>& fields,
+                                const std::vector<IndexDef>& indexes) {
+    std::string path = newTablePath(table);
+    TableFormat* f = formats().forPath(path);
+    if (!f) throw EngineError(ErrorCategory::Usage, errc::NotSupported, {"Unknown table type for " + table});
+    if (fs_.exists(path)) throw EngineError(ErrorCategory::File, errc::FileBase, {"Table " + fileOf(path) + " already exists"});
+    if (f->typeName() == "DBASE")
+        for (const auto& ix : indexes)
+            if (ix.primary)
+                throw EngineError(ErrorCategory::Usage, errc::NotSupported, {"PRIMARY KEY is not supported on dBase tables"});
+    f->create(fs_, path, fields, indexes, {});
+    sql_->invalidate();
+}
+
+void DirConnection::dropTable(const std::string& table) {
+    std::string path = tablePath(table);
+    {
+        // Refuse to delete a table another program has open.
+        auto t = openFile(path, {true, false});
+    }
+    replaceFiles(fs_, {}, tableFiles(path));
+    sql_->invalidate();
+}
+
+void DirConnection::emptyTable(const std::string& table) {
+    openFile(table, {true, false})->empty();
+}
+
+void DirConnection::renameTable(const std::string& from, const std::string& to) {
+    std::string path = tablePath(from);
+    std::string target = to;
+    if (extOf(target).empty()) target += "." + extOf(path);
+    if (upper(extOf(target)) != upper(extOf(path)))
+        throw EngineError(ErrorCategory::Usage, errc::NotSupported, {"Renaming cannot change the table type of " + from});
+    if (target.find('/') == std::string::npos) target = dirOf(path) + "/" + target;
+    std::string newBase = baseOf(target);
+    {
+        auto t = openFile(path, {true, false});   // not while another program has it open
+    }
+    std::vector<FileMove> moves;
+    for (const auto& file : tableFiles(path)) {
+        std::string ext = fileOf(file).substr(baseOf(file).size());   // ".DBT", keeps case
+        std::string dest = dirOf(target) + "/" + newBase + ext;
+        if (upper(dest) != upper(file) && fs_.exists(dest))
+            throw EngineError(ErrorCategory::File, errc::FileBase, {"Table " + fileOf(target) + " already exists"});
+        moves.push_back({file, dest});
+    }
+    replaceFiles(fs_, moves);
+    sql_->invalidate();
+}
+
+void DirConnection::packTable(const std::string& table, Progress* progress) {
+    openFile(table, {true, false})->pack(progress);
+}
+
+void DirConnection::createIndex(const std::string& table, const IndexDef& index) {
+    openFile(table, {true, false})->createIndex(index);
+}
+
+void DirConnection::dropIndex(const std::string& table, const std::string& index) {
+    openFile(table, {true, false})->dropIndex(index);
+}
+
+void DirConnection::alterTable(const std::string& table, const std::vector<FieldDef>& add,
+                               const std::vector<std::string>& drop, Progress* progress) {
+    std::string path = tablePath(table);
+    TableFormat* fmt = formats().forPath(path);
+    auto old = fmt->open(fs_, path, {true, false});
+    std::vector<FieldDef> fields = old->fields();
+    std::vector<int> source;   // per new field: old position or -1
+    for (std::size_t i = 0; i < fields.size(); ++i) source.push_back(int(i));
+    for (const auto& d : drop) {
+        auto it = std::find_if(fields.begin(), fields.end(), [&](const FieldDef& f) { return upper(f.name) == upper(d); });
+        if (it == fields.end())
+            throw EngineError(ErrorCategory::Usage, errc::UnknownField, {"Field " + d + " not found in table " + fileOf(path)});
+        source.erase(source.begin() + (it - fields.begin()));
+        fields.erase(it);
+    }
+    for (const auto& a : add) {
+        for (const auto& f : fields)
+            if (upper(f.name) == upper(a.name))
+                throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Field " + a.name + " already exists in table " + fileOf(path)});
+        fields.push_back(a);
+        source.push_back(-1);
+    }
+    if (fields.empty()) throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"A table must keep at least one field"});
+    std::vector<IndexDef> indexes;
+    for (const auto& ix : old->indexDefs()) {
+        bool keep = true;
+        for (const auto& f : ix.fields)
+            for (const auto& d : drop) keep = keep && upper(f) != upper(d);
+        if (keep) indexes.push_back(ix);
+    }
+    // The new table is built under a hidden name beside the old one, then swapped in.
+    std::string dir = dirOf(path), tmpBase = ".~" + baseOf(path);
+    std::string tmp = dir + "/" + tmpBase + fileOf(path).substr(baseOf(path).size());
+    for (const auto& f : tableFiles(tmp)) fs_.remove(f);
+    std::vector<std::string> tmpFiles;
+    try {
+        CreateOptions co;
+        if (auto* dbf = dynamic_cast<dbase::DbfTable*>(old.get())) {
+            int v = dbf->version();
+            co.level = (v & 0x07) == 4 ? 7 : (v == 0x30 || v == 0x31 || v == 0x32) ? 0x30 : v == 0xF5 ? 0xF5 : v == 0x83 ? 3 : 4;
+            co.languageDriver = dbf->codePage();
+        }
+        fmt->create(fs_, tmp, fields, {}, co);
+        {
+            auto nt = fmt->open(fs_, tmp, {true, false});
+            const std::vector<FieldDef>& nf = nt->fields();
+            std::int64_t n = old->recordCount();
+            std::vector<Value> vals(nf.size());
+            for (std::int64_t i = 0; i < n; ++i) {
+                Row r;
+                old->readRecord(i, r);
+                for (std::size_t k = 0; k < nf.size(); ++k) vals[k] = source[k] >= 0 ? r.values[std::size_t(source[k])] : Value();
+                std::int64_t at = nt->appendRecord(vals);
+                if (r.deleted) nt->deleteRecord(at);
+                if (progress && i % 1024 == 0 && !progress->step(i, n))
+                    throw EngineError(ErrorCategory::Cancelled, "Cancelled by the user");
+            }
+            for (const auto& ix : indexes) nt->createIndex(ix);
+            nt->flush();
+        }
+        tmpFiles = tableFiles(tmp);
+        std::vector<FileMove> moves;
+        std::vector<std::string> keep;
+        for (const auto& f : tmpFiles) {
+            std::string ext = fileOf(f).substr(tmpBase.size());
+            moves.push_back({f, dir + "/" + baseOf(path) + ext});
+            keep.push_back(upper(moves.back().to));
+        }
+        std::vector<std::string> removes;
+        for (const auto& f : tableFiles(path))
+            if (std::find(keep.begin(), keep.end(), upper(f)) == keep.end()) removes.push_back(f);
+        old.reset();
+        replaceFiles(fs_, moves, removes);
+    } catch (...) {
+        for (const auto& f : tableFiles(tmp)) {
+            try { fs_.remove(f); } catch (...) {}
+        }
+        throw;
+    }
+    sql_->invalidate();
+}
+
+std::unique_ptr<Connection> LocalDriver::connect(const ConnectParams& params, Tracer& tracer) {
+    std::string def = upper(params.param("DEFAULT DRIVER", "DBASE"));
+    std::string ext = def == "PARADOX" && formats().forExtension("DB") ? "DB" : "DBF";
+    return std::make_unique<DirConnection>(params.target, posixFileSystem(), tracer, ext);
+}
+
+void registerLocalFormats() {
+    dbase::registerDbaseFormat(formats());
+#ifdef VLM_HAVE_PARADOX
+    if (!formats().forExtension("DB")) paradox::registerParadoxFormat(formats());
+#endif
+}
+
+}  // namespace vlm::engine::local
+
+namespace vlm::engine {
+void registerLocalDriver(DriverRegistry& registry) {
+    local::registerLocalFormats();
+    registry.add("STANDARD", [] { return std::make_unique<local::LocalDriver>(); });
+}
+}  // namespace vlm::engine
