@@ -1,0 +1,190 @@
+// TForm1: the commander's main window. It owns the tool bars, the two panel frames, the
+// command line, the function-key buttons, the status bar and every menu; the panels' contents
+// and commands are attached through ShellHooks and the accessors below.
+// Split by concern: formmain.cpp (layout, start-up, shutdown), formmain_menus.cpp (menus and
+// tool bars), formmain_language.cpp (captions), formmain_windows.cpp (child windows, help, tray).
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+#include "shell/helpviewer.h"
+#include "shell/shelllogic.h"
+#include "shell/textform.h"
+#include "shell/shellsettings.h"
+
+class QAction;
+class QActionGroup;
+class QButtonGroup;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+
+namespace vlm::shell {
+
+class TStartForm;
+class TTextForm;
+class TTrayIcon;
+class TWindowsMenu;
+class THelpForm;
+
+enum class Side { Left, Right };
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Runs the main-window start-up. programDir ends with a separator; splash may be null.
+    explicit TForm1(const QString& programDir, std::shared_ptr<ShellHooks> hooks = {},
+                    TStartForm* splash = nullptr, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    static TForm1* instance();
+
+    // --- The panels' seam.
+    QFrame* panelFrame(Side side) const;     // PanelLeft / PanelRight
+    QLabel* panelTitle(Side side) const;     // PLeft / PRight
+    QTreeWidget* listBox(Side side) const;   // LeftListBox / RightListBox
+    QFrame* sizeBar(Side side) const;        // PanelLeftSize / PanelRightSize
+    QLabel* sizeName(Side side) const;       // LName / RName
+    QLabel* sizeSize(Side side) const;       // LSize / RSize
+    QLabel* sizeDateTime(Side side) const;   // LDateTime / RDateTime
+    QComboBox* commandLine() const;          // ESQL
+    QLabel* labelSql() const;                // LabelSQL
+    QFrame* searchPanel() const;             // PanelSearchTable
+    QLineEdit* searchEdit() const;           // ESearchTable
+    QLabel* statusPanel(int index) const;    // StatusBar1 panels 0..5
+    QSplitter* panelMain() const;
+    QMenu* panelPopup() const;               // PopupMenu1
+    QMenu* commandLinePopup() const;         // PopupMenuESQL
+    QMenu* trayPopup() const;                // PopupMenu2
+    QToolBar* upperToolBar() const;          // ToolBar1
+    Side activePanel() const { return activePanel_; }
+    void setActivePanel(Side side) { activePanel_ = side; }
+
+    // Menu items, menus and buttons by their component names (nullptr when unknown).
+    QAction* action(const QString& name) const;
+    QMenu* menu(const QString& name) const;
+    QToolButton* toolButton(const QString& name) const;
+    QPushButton* functionButton(const QString& name) const;
+    // Connects a command that is not yet bound and enables its item or button.
+    void bindAction(const QString& name, std::function<void()> command);
+    void bindButton(const QString& name, std::function<void()> command);
+
+    // Key preview: every key pressed in this window reaches the handler first; true consumes it.
+    using KeyHandler = std::function<bool(QKeyEvent&)>;
+    void setKeyHandler(KeyHandler handler) { keyHandler_ = std::move(handler); }
+    const KeyHandler& keyHandler() const { return keyHandler_; }
+    bool defaultKeyDown(QKeyEvent& key);  // the hooks' keys, then F1, F10 and Ctrl+Q
+
+    ShellSettings& settings() { return settings_; }
+    ShellHooks& hooks() { return *hooks_; }
+    const QString& programDir() const { return programDir_; }
+    QString helpFile() const { return helpFile_; }
+    const Dictionaries& dictionaries() const { return dictionaries_; }
+    // Reloads the three dictionaries; the first failure is shown.
+    void loadKeywordDictionaries();
+
+    // --- Commands.
+    bool shutdownDone() const { return shutdownDone_; }
+    void shutdownStep();
+    // The desktop asks whether the session may end: true when the program has shut down.
+    bool queryEndSession();
+    void showHelpContents();
+    void showReferenceHelp(const std::string& fileName);
+    THelpForm* helpForm() const { return helpForm_; }
+    void aboutBox();
+
+    // --- Languages.
+    void applyLanguageTexts(int setting);  // 1 Russian, 2 English
+    void NRussianLangClick();
+    void NEnglishLangClick();
+    void NDefaultLangClick();
+    // The system-menu items this window would carry: (command id, caption); 668 is About.
+    static std::vector<std::pair<int, std::string>> systemMenuItems(int setting);
+
+    // --- Child windows.
+    TWindowsMenu* windowsMenuService() const { return windowsMenu_; }
+    TTextForm* textViewer();               // the shared viewer, created hidden on first use
+    void showTextFile(const QString& fileName, const QString& title);
+    TTextForm* newRichTextEditor();
+    bool viewWindowsStayOnTop() const;
+    void applyViewWindowFlags(QWidget* window) const;
+
+    // --- Tray.
+    TTrayIcon* trayIcon() const { return tray_; }
+    void restoreFromTray();
+
+signals:
+    // The close request was accepted and the shutdown step ran; the program ends.
+    void mainWindowClosed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildPanel(Side side);
+    void buildUpperToolBar();
+    void buildFunctionKeys();
+    void buildStatusBar();
+    void buildMenus();
+    void buildPopups();
+    void applySettingsToChecks();
+    void takeChecksIntoSettings();
+    void applyResizeRule();
+    void updateKeyboardIndicator();
+    QAction* addItem(QMenu* menu, const char* name, bool bound = false);
+    QMenu* addSubMenu(QMenu* parent, const char* name);
+
+    QString programDir_;
+    QString helpFile_;
+    std::shared_ptr<ShellHooks> hooks_;
+    ShellSettings settings_;
+    Dictionaries dictionaries_;
+    KeyHandler keyHandler_;
+    Side activePanel_ = Side::Left;
+    bool shutdownDone_ = false;
+    bool startFormShown_ = false;
+
+    QToolBar* toolBar1_ = nullptr;
+    QSplitter* panelMain_ = nullptr;
+    QFrame* panelSide_[2]{};
+    QLabel* title_[2]{};
+    QTreeWidget* list_[2]{};
+    QFrame* sizeBar_[2]{};
+    QLabel* sizeName_[2]{};
+    QLabel* sizeSize_[2]{};
+    QLabel* sizeDate_[2]{};
+    QFrame* panelSearch_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLineEdit* searchEdit_ = nullptr;
+    QFrame* panelCommand_ = nullptr;
+    QLabel* labelSql_ = nullptr;
+    QComboBox* esql_ = nullptr;
+    QWidget* toolBar2_ = nullptr;
+    QStatusBar* statusBar1_ = nullptr;
+    QLabel* status_[6]{};
+    QMenu* popup1_ = nullptr;
+    QMenu* popupEsql_ = nullptr;
+    QMenu* popup2_ = nullptr;
+    QActionGroup* languageGroup_ = nullptr;
+    TWindowsMenu* windowsMenu_ = nullptr;
+    TTrayIcon* tray_ = nullptr;
+    QPointer<TTextForm> textViewer_;
+    QPointer<THelpForm> helpForm_;
+};
+
+}  // namespace vlm::shell
