@@ -1,0 +1,83 @@
+// The ODBC connection: catalog services through SQLTables, SQLColumns, SQLStatistics and
+// SQLPrimaryKeys with explicit schema arguments, statements with lazily fetched cursors,
+// transactions and DDL. The same class serves "ODBC", "ORACLE", "MSSQL" and "SQLBASE"; the
+// driver name picks the column types of created tables.
+#pragma once
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/driver.h"
+#include "engine/trace.h"
+#include "odbcsupport.h"
+
+namespace vlm::engine::odbc {
+
+// The environment and connection handles, shared by the connection and its cursors so that
+// statement handles are freed before the connection they belong to.
+struct Session {
+    Handle env;
+    Handle dbc;
+    Tracer* tracer = nullptr;
+    std::string secret;        // the password, scrubbed from every error text
+    std::string driverName;    // "ODBC", "ORACLE", ...
+    std::string quote = "\"";  // identifier quote character of the data source
+    std::string patternEscape; // search pattern escape of the data source
+    bool schemas = true;       // the data source has schemas
+    bool connected = false;
+    bool inTxn = false;
+    ~Session() {
+        if (connected) SQLDisconnect(dbc.get());
+    }
+    void trace(TraceCategory c, const std::string& t) {
+        if (tracer && tracer->wants(c)) tracer->emit(c, t);
+    }
+};
+
+class OdbcConnection : public Connection {
+public:
+    explicit OdbcConnection(std::shared_ptr<Session> s);
+
+    Capabilities capabilities() const override;
+    std::vector<TableEntry> tables(bool includeSystem) override;
+    std::vector<FieldDef> fieldDefs(const std::string& table) override;
+    std::vector<IndexDef> indexDefs(const std::string& table) override;
+
+    std::unique_ptr<Statement> prepare(const std::string& sql) override;
+    std::unique_ptr<Cursor> openTable(const std::string& table, const TableOpenOptions& options) override;
+
+    void begin() override;
+    void commit() override;
+    void rollback() override;
+    bool inTransaction() const override { return s_->inTxn; }
+
+    void createTable(const std::string& table, const std::vector<FieldDef>& fields,
+                     const std::vector<IndexDef>& indexes) override;
+    void dropTable(const std::string& table) override;
+    void emptyTable(const std::string& table) override;
+    void renameTable(const std::string& from, const std::string& to) override;
+    void createIndex(const std::string& table, const IndexDef& index) override;
+    void dropIndex(const std::string& table, const std::string& index) override;
+
+    // "schema.name" quotes both parts when schema is a schema of the data source; any other
+    // name ("CUSTOMER.DB" on SQLite) is one identifier.
+    std::string quoteTable(const std::string& table) const override;
+    std::string quoteIdentifier(const std::string& name) const override;
+    std::pair<std::string, std::string> resolve(const std::string& table) const;
+
+    // The column type for field on this data source (generic long types by its type info).
+    std::string columnType(const FieldDef& field);
+
+private:
+    void run(const std::string& sql);
+    std::string escapePattern(const std::string& s) const;
+    std::string typeNameFor(SQLSMALLINT sqlType);
+
+    std::shared_ptr<Session> s_;
+    mutable std::set<std::string> schemaNames_;
+    mutable bool schemasLoaded_ = false;
+};
+
+}  // namespace vlm::engine::odbc

@@ -1,0 +1,189 @@
+// ODBC statements (SQLPrepare, parameters by position) and cursors (SQLFetch per row).
+#include "odbccursor.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace vlm::engine::odbc {
+
+OdbcCursor::OdbcCursor(std::shared_ptr<Session> s, std::shared_ptr<Handle> stmt)
+    : s_(std::move(s)), stmt_(std::move(stmt)) {
+    SQLHSTMT st = stmt_->get();
+    SQLSMALLINT n = 0;
+    check(SQLNumResultCols(st, &n), SQL_HANDLE_STMT, st, "Reading the result columns failed");
+    for (SQLUSMALLINT i = 1; i <= SQLUSMALLINT(n); ++i) {
+        SQLCHAR name[512] = {0};
+        SQLSMALLINT nameLen = 0, type = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        check(SQLDescribeCol(st, i, name, sizeof name, &nameLen, &type, &size, &digits, &nullable),
+              SQL_HANDLE_STMT, st, "Reading the result columns failed");
+        SQLCHAR tname[128] = {0};
+        SQLSMALLINT tlen = 0;
+        SQLColAttribute(st, i, SQL_DESC_TYPE_NAME, tname, sizeof tname, &tlen, nullptr);
+        fields_.push_back(fieldDefFor(reinterpret_cast<char*>(name), type, size, digits,
+                                      nullable != SQL_NO_NULLS, reinterpret_cast<char*>(tname)));
+        sqlTypes_.push_back(type);
+    }
+}
+
+OdbcCursor::~OdbcCursor() {
+    if (!done_) SQLFreeStmt(stmt_->get(), SQL_CLOSE);
+}
+
+bool OdbcCursor::fetch(std::size_t maxRows, std::vector<Row>& out) {
+    if (done_) return false;
+    SQLHSTMT st = stmt_->get();
+    for (std::size_t i = 0; i < maxRows; ++i) {
+        SQLRETURN rc = SQLFetch(st);
+        if (rc == SQL_NO_DATA) {
+            done_ = true;
+            SQLFreeStmt(st, SQL_CLOSE);
+            return false;
+        }
+        if (!ok(rc)) {
+            EngineError e = odbcError(SQL_HANDLE_STMT, st, "Fetching rows failed", s_->secret);
+            s_->trace(TraceError, e.what());
+            done_ = true;
+            SQLFreeStmt(st, SQL_CLOSE);
+            throw e;
+        }
+        Row row;
+        row.values.reserve(fields_.size());
+        for (std::size_t c = 0; c < fields_.size(); ++c)
+            row.values.push_back(readValue(st, SQLUSMALLINT(c + 1), fields_[c], sqlTypes_[c]));
+        out.push_back(std::move(row));
+    }
+    return true;
+}
+
+namespace {
+
+class OdbcStatement : public Statement {
+public:
+    OdbcStatement(std::shared_ptr<Session> s, const std::string& sql) : s_(std::move(s)), sql_(sql) {
+        stmt_ = std::make_shared<Handle>(SQL_HANDLE_STMT, s_->dbc.get());
+        s_->trace(TracePrepare, sql);
+        SQLRETURN rc = SQLPrepare(stmt_->get(), (SQLCHAR*)sql.c_str(), SQL_NTS);
+        if (!ok(rc)) {
+            EngineError e = odbcError(SQL_HANDLE_STMT, stmt_->get(), "SQL statement failed", s_->secret);
+            s_->trace(TraceError, e.what());
+            throw e;
+        }
+        SQLSMALLINT n = 0;
+        if (ok(SQLNumParams(stmt_->get(), &n)) && n > 0) {
+            slots_.resize(std::size_t(n));
+            for (SQLSMALLINT i = 0; i < n; ++i) params_.push_back({"", ParamDirection::Input, FieldType::Unknown});
+        }
+    }
+
+    std::vector<ParamDesc> params() const override { return params_; }
+
+    void bind(std::size_t index, const Value& v, FieldType) override {
+        if (index >= slots_.size())
+            throw EngineError(ErrorCategory::Usage, errc::UsageBase,
+                              {"Parameter " + std::to_string(index + 1) + " does not exist"});
+        Slot& sl = slots_[index];
+        sl = Slot{};
+        if (v.isNull()) {
+            sl.ind = SQL_NULL_DATA;
+            sl.ctype = SQL_C_CHAR;
+            sl.sqltype = SQL_VARCHAR;
+            sl.size = 1;
+            return;
+        }
+        const auto& st = v.storage();
+        sl.ind = 0;   // fixed-size values; texts and bytes set their length below
+        if (auto* b = std::get_if<bool>(&st)) {
+            sl.i = *b ? 1 : 0; sl.ctype = SQL_C_SBIGINT; sl.sqltype = SQL_INTEGER;
+        } else if (auto* i = std::get_if<std::int64_t>(&st)) {
+            sl.i = *i; sl.ctype = SQL_C_SBIGINT; sl.sqltype = SQL_BIGINT;
+        } else if (auto* d = std::get_if<double>(&st)) {
+            sl.d = *d; sl.ctype = SQL_C_DOUBLE; sl.sqltype = SQL_DOUBLE;
+        } else if (auto* bytes = std::get_if<Bytes>(&st)) {
+            sl.text.assign(bytes->begin(), bytes->end());
+            sl.ctype = SQL_C_BINARY; sl.sqltype = SQL_LONGVARBINARY;
+            sl.ind = SQLLEN(sl.text.size()); sl.size = std::max<SQLULEN>(1, sl.text.size());
+        } else if (auto* dt = std::get_if<Date>(&st)) {
+            sl.date = {SQLSMALLINT(dt->year), SQLUSMALLINT(dt->month), SQLUSMALLINT(dt->day)};
+            sl.ctype = SQL_C_TYPE_DATE; sl.sqltype = SQL_TYPE_DATE; sl.size = 10;
+        } else if (auto* tm = std::get_if<Time>(&st)) {
+            sl.time = {SQLUSMALLINT(tm->hour), SQLUSMALLINT(tm->minute), SQLUSMALLINT(tm->second)};
+            sl.ctype = SQL_C_TYPE_TIME; sl.sqltype = SQL_TYPE_TIME; sl.size = 8;
+        } else if (auto* ts = std::get_if<DateTime>(&st)) {
+            sl.stamp = {SQLSMALLINT(ts->date.year), SQLUSMALLINT(ts->date.month), SQLUSMALLINT(ts->date.day),
+                        SQLUSMALLINT(ts->time.hour), SQLUSMALLINT(ts->time.minute),
+                        SQLUSMALLINT(ts->time.second), SQLUINTEGER(ts->time.msec) * 1000000u};
+            sl.ctype = SQL_C_TYPE_TIMESTAMP; sl.sqltype = SQL_TYPE_TIMESTAMP; sl.size = 23; sl.digits = 3;
+        } else if (auto* dec = std::get_if<Decimal>(&st)) {
+            sl.text = dec->text; sl.ctype = SQL_C_CHAR; sl.sqltype = SQL_DECIMAL;
+            sl.ind = SQLLEN(sl.text.size());
+            auto dot = sl.text.find('.');
+            sl.digits = dot == std::string::npos ? 0 : SQLSMALLINT(sl.text.size() - dot - 1);
+            sl.size = std::max<SQLULEN>(1, sl.text.size());
+        } else {
+            sl.text = v.get<std::string>(); sl.ctype = SQL_C_CHAR;
+            sl.sqltype = sl.text.size() > 4000 ? SQL_LONGVARCHAR : SQL_VARCHAR;
+            sl.ind = SQLLEN(sl.text.size()); sl.size = std::max<SQLULEN>(1, sl.text.size());
+        }
+    }
+
+    std::unique_ptr<Cursor> execute() override {
+        SQLHSTMT st = stmt_->get();
+        SQLFreeStmt(st, SQL_CLOSE);
+        for (std::size_t i = 0; i < slots_.size(); ++i) {
+            Slot& sl = slots_[i];
+            void* ptr = sl.ctype == SQL_C_SBIGINT ? (void*)&sl.i
+                      : sl.ctype == SQL_C_DOUBLE ? (void*)&sl.d
+                      : sl.ctype == SQL_C_TYPE_DATE ? (void*)&sl.date
+                      : sl.ctype == SQL_C_TYPE_TIME ? (void*)&sl.time
+                      : sl.ctype == SQL_C_TYPE_TIMESTAMP ? (void*)&sl.stamp
+                      : (void*)sl.text.data();
+            check(SQLBindParameter(st, SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, sl.ctype, sl.sqltype, sl.size,
+                                   sl.digits, ptr, SQLLEN(sl.text.size()), &sl.ind),
+                  SQL_HANDLE_STMT, st, "Binding a parameter failed", s_->secret);
+        }
+        s_->trace(TraceExecute, sql_);
+        SQLRETURN rc = SQLExecute(st);
+        affected_ = 0;
+        if (!ok(rc) && rc != SQL_NO_DATA) {
+            EngineError e = odbcError(SQL_HANDLE_STMT, st, "SQL statement failed", s_->secret);
+            s_->trace(TraceError, e.what());
+            throw e;
+        }
+        SQLLEN n = 0;
+        if (ok(SQLRowCount(st, &n))) affected_ = n;
+        SQLSMALLINT cols = 0;
+        if (rc != SQL_NO_DATA && ok(SQLNumResultCols(st, &cols)) && cols > 0)
+            return std::make_unique<OdbcCursor>(s_, stmt_);
+        return nullptr;
+    }
+
+    std::int64_t rowsAffected() const override { return affected_; }
+
+private:
+    struct Slot {
+        SQLSMALLINT ctype = SQL_C_CHAR, sqltype = SQL_VARCHAR, digits = 0;
+        SQLULEN size = 1;
+        SQLLEN ind = SQL_NULL_DATA;
+        SQLBIGINT i = 0;
+        double d = 0;
+        SQL_DATE_STRUCT date{};
+        SQL_TIME_STRUCT time{};
+        SQL_TIMESTAMP_STRUCT stamp{};
+        std::string text;
+    };
+    std::shared_ptr<Session> s_;
+    std::shared_ptr<Handle> stmt_;
+    std::string sql_;
+    std::vector<ParamDesc> params_;
+    std::vector<Slot> slots_;
+    std::int64_t affected_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Statement> makeStatement(std::shared_ptr<Session> s, const std::string& sql) {
+    return std::make_unique<OdbcStatement>(std::move(s), sql);
+}
+
+}  // namespace vlm::engine::odbc

@@ -1,0 +1,503 @@
+// The PostgreSQL connection: catalog reads, statements, DDL and COPY.
+#include "pgconnection.h"
+
+#include <algorithm>
+
+#include "engine/typemap.h"
+#include "pgcursor.h"
+
+namespace vlm::engine::postgres {
+namespace {
+
+const char* const kUserSchemasOnly =
+    " AND n.nspname NOT IN ('pg_catalog','information_schema')"
+    " AND n.nspname NOT LIKE 'pg\\_toast%' AND n.nspname NOT LIKE 'pg\\_temp%'";
+
+bool isSystemSchema(const std::string& s) {
+    return s == "pg_catalog" || s == "information_schema" || s.rfind("pg_toast", 0) == 0 ||
+           s.rfind("pg_temp", 0) == 0;
+}
+
+Result query(Session& s, const std::string& sql, const std::vector<std::string>& args) {
+    std::vector<bool> nulls(args.size(), false), bin(args.size(), false);
+    return s.execParams(sql, args, nulls, bin);
+}
+
+std::string firstKeyword(const std::string& sql) {
+    std::size_t i = 0;
+    for (;;) {
+        while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+        if (sql.compare(i, 2, "--") == 0) {
+            i = sql.find('\n', i);
+            if (i == std::string::npos) return {};
+        } else if (sql.compare(i, 2, "/*") == 0) {
+            i = sql.find("*/", i);
+            if (i == std::string::npos) return {};
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    if (i < sql.size() && sql[i] == '(') return "(";
+    std::string w;
+    while (i < sql.size() && std::isalpha(static_cast<unsigned char>(sql[i])))
+        w += char(std::toupper(static_cast<unsigned char>(sql[i++])));
+    return w;
+}
+
+// Runs fn; inside the internal cursor transaction a savepoint keeps a failure from taking the
+// open cursors with it.
+template <class Fn> auto guarded(Session& s, bool inCursorTxn, Fn fn) {
+    if (!inCursorTxn) return fn();
+    s.exec("SAVEPOINT vlm_guard", TraceMisc);
+    try {
+        auto r = fn();
+        s.exec("RELEASE SAVEPOINT vlm_guard", TraceMisc);
+        return r;
+    } catch (...) {
+        try {
+            s.exec("ROLLBACK TO SAVEPOINT vlm_guard", TraceMisc);
+            s.exec("RELEASE SAVEPOINT vlm_guard", TraceMisc);
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+class PgStatement : public Statement {
+public:
+    PgStatement(std::shared_ptr<Session> s, const std::string& sql) : s_(std::move(s)) {
+        text_ = numberParameters(sql, &nparams_);
+        std::string kw = firstKeyword(text_);
+        declarable_ = kw == "SELECT" || kw == "WITH" || kw == "VALUES" || kw == "TABLE" || kw == "(";
+        values_.assign(std::size_t(nparams_), {});
+        nulls_.assign(std::size_t(nparams_), true);
+        binary_.assign(std::size_t(nparams_), false);
+        name_ = s_->nextName("vlm_s");
+        s_->requireOpen();
+        s_->recover();
+        if (s_->tracer().wants(TracePrepare)) s_->tracer().emit(TracePrepare, sql);
+        PGconn* c = s_->conn();
+        Result r(PQprepare(c, name_.c_str(), text_.c_str(), nparams_, nullptr));
+        if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK) {
+            const char* st = r ? PQresultErrorField(r.get(), PG_DIAG_SQLSTATE) : nullptr;
+            std::string msg = r ? PQresultErrorMessage(r.get()) : "";
+            if (nparams_ == 0 && st && std::string(st) == "42601" &&
+                msg.find("multiple commands") != std::string::npos) {
+                // A script of several statements runs as one simple query.
+                simple_ = true;
+                name_.clear();
+                s_->syncTransactionState();
+                return;
+            }
+            EngineError e = pgError(c, r.get(), "SQL statement failed");
+            if (s_->tracer().wants(TraceError)) s_->tracer().emit(TraceError, e.what());
+            name_.clear();
+            s_->syncTransactionState();
+            throw e;
+        }
+        Result d(PQdescribePrepared(c, name_.c_str()));
+        if (d && PQresultStatus(d.get()) == PGRES_COMMAND_OK) {
+            for (int i = 0; i < PQnparams(d.get()); ++i)
+                params_.push_back({"$" + std::to_string(i + 1), ParamDirection::Input,
+                                   fieldTypeOfOid(PQparamtype(d.get(), i))});
+            returnsRows_ = PQnfields(d.get()) > 0;
+        }
+        s_->syncTransactionState();
+    }
+    ~PgStatement() override {
+        PGconn* c = s_->conn();
+        if (name_.empty() || !c || PQstatus(c) != CONNECTION_OK || (PQtransactionStatus(c) != PQTRANS_IDLE &&
+                                                                     PQtransactionStatus(c) != PQTRANS_INTRANS))
+            return;   // a failed transaction keeps the statement until the session ends
+        std::string sql = "DEALLOCATE " + quoteIdent(name_);
+        Result r(PQexec(c, sql.c_str()));
+    }
+
+    std::vector<ParamDesc> params() const override { return params_; }
+
+    void bind(std::size_t index, const Value& value, FieldType) override {
+        if (index >= values_.size())
+            throw EngineError(ErrorCategory::Usage, errc::UsageBase,
+                              {"Parameter " + std::to_string(index + 1) + " does not exist"});
+        nulls_[index] = value.isNull();
+        binary_[index] = value.is<Bytes>();
+        if (binary_[index]) {
+            const auto& b = value.get<Bytes>();
+            values_[index].assign(b.begin(), b.end());
+        } else {
+            values_[index] = valueToText(value);
+        }
+    }
+
+    std::unique_ptr<Cursor> execute() override {
+        affected_ = 0;
+        if (simple_) {
+            s_->beforeStatement();
+            Result r = s_->exec(text_);
+            return finish(std::move(r));
+        }
+        if (declarable_ && returnsRows_) {
+            s_->beforeCursor();
+            std::string cname = s_->nextName("vlm_c");
+            std::string declare = "DECLARE " + quoteIdent(cname) + " NO SCROLL CURSOR WITH HOLD FOR " + text_;
+            bool cursorTxn = !s_->userTransaction();
+            try {
+                guarded(*s_, cursorTxn, [&] { return s_->execParams(declare, values_, nulls_, binary_); });
+                // The column descriptions of the declared cursor come from the prepared statement.
+                Result d(PQdescribePrepared(s_->conn(), name_.c_str()));
+                std::vector<FieldDef> fields;
+                std::vector<unsigned> oids;
+                describeColumns(d.get(), fields, oids);
+                return std::make_unique<ServerCursor>(s_, cname, std::move(fields), std::move(oids));
+            } catch (const EngineError& e) {
+                // Statements a cursor cannot hold (data-changing WITH, SELECT INTO) run directly.
+                if (s_->userTransaction() || e.nativeCode() == 0) throw;
+                std::string state = e.messages().back();
+                if (state != "SQLSTATE 0A000" && state != "SQLSTATE 42601") throw;
+            }
+        }
+        s_->beforeStatement();
+        s_->requireOpen();
+        if (s_->tracer().wants(TraceExecute)) s_->tracer().emit(TraceExecute, text_);
+        std::vector<const char*> ptrs(values_.size());
+        std::vector<int> lengths(values_.size()), formats(values_.size());
+        for (std::size_t i = 0; i < values_.size(); ++i) {
+            ptrs[i] = nulls_[i] ? nullptr : values_[i].data();
+            lengths[i] = int(values_[i].size());
+            formats[i] = binary_[i] ? 1 : 0;
+        }
+        Result r = s_->check(PQexecPrepared(s_->conn(), name_.c_str(), int(values_.size()), ptrs.data(),
+                                            lengths.data(), formats.data(), 0),
+                             text_);
+        s_->syncTransactionState();
+        return finish(std::move(r));
+    }
+
+    std::int64_t rowsAffected() const override { return affected_; }
+
+private:
+    std::unique_ptr<Cursor> finish(Result r) {
+        const char* n = PQcmdTuples(r.get());
+        affected_ = n && *n ? std::strtoll(n, nullptr, 10) : 0;
+        if (PQresultStatus(r.get()) == PGRES_TUPLES_OK && PQnfields(r.get()) > 0)
+            return std::make_unique<ResultCursor>(std::move(r));
+        return nullptr;
+    }
+
+    std::shared_ptr<Session> s_;
+    std::string text_, name_;
+    int nparams_ = 0;
+    bool declarable_ = false, returnsRows_ = false, simple_ = false;
+    std::vector<ParamDesc> params_;
+    std::vector<std::string> values_;
+    std::vector<bool> nulls_, binary_;
+    std::int64_t affected_ = 0;
+};
+
+void copyEscape(const std::string& v, std::string& out) {
+    for (char c : v) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c;
+        }
+    }
+}
+
+}  // namespace
+
+Capabilities PgConnection::capabilities() const {
+    Capabilities c;
+    c.sqlBased = true;
+    c.transactions = true;
+    c.storedProcedures = true;
+    c.bulkLoad = true;
+    return c;
+}
+
+bool PgConnection::isSchema(const std::string& name) const {
+    if (schemas_.count(name)) return true;
+    Result r = query(*s_, "SELECT 1 FROM pg_namespace WHERE nspname = $1", {name});
+    if (PQntuples(r.get()) == 0) return false;
+    schemas_.insert(name);
+    return true;
+}
+
+std::pair<std::string, std::string> PgConnection::resolve(const std::string& table) const {
+    auto [schema, name] = splitQualified(table);
+    if (schema.empty()) return {{}, name};
+    if (table.find('"') != std::string::npos) return {schema, name};
+    // A schema name may hold dots itself: split after the first prefix that is a schema.
+    for (auto dot = table.find('.'); dot != std::string::npos; dot = table.find('.', dot + 1))
+        if (isSchema(table.substr(0, dot))) return {table.substr(0, dot), table.substr(dot + 1)};
+    return {{}, table};
+}
+
+std::string PgConnection::quoteTable(const std::string& table) const {
+    auto [schema, name] = resolve(table);
+    return schema.empty() ? quoteIdent(name) : quoteIdent(schema) + "." + quoteIdent(name);
+}
+
+unsigned PgConnection::tableOid(const std::string& table, char* relkind) {
+    auto [schema, name] = resolve(table);
+    Result r = schema.empty()
+        ? query(*s_, "SELECT c.oid, c.relkind FROM pg_class c WHERE c.relname = $1"
+                     " AND pg_table_is_visible(c.oid) AND c.relkind IN ('r','v','m','p','f')", {name})
+        : query(*s_, "SELECT c.oid, c.relkind FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace"
+                     " WHERE n.nspname = $1 AND c.relname = $2 AND c.relkind IN ('r','v','m','p','f')",
+                {schema, name});
+    if (PQntuples(r.get()) == 0)
+        throw EngineError(ErrorCategory::Sql, errc::SqlBase, {"Table does not exist: " + table});
+    if (relkind) *relkind = PQgetvalue(r.get(), 0, 1)[0];
+    return unsigned(std::strtoul(PQgetvalue(r.get(), 0, 0), nullptr, 10));
+}
+
+std::vector<TableEntry> PgConnection::tables(bool includeSystem) {
+    std::string sql =
+        "SELECT n.nspname, c.relname, c.relkind FROM pg_class c"
+        " JOIN pg_namespace n ON n.oid = c.relnamespace"
+        " WHERE c.relkind IN ('r','v','m','p','f')";
+    if (!includeSystem) sql += kUserSchemasOnly;
+    sql += " ORDER BY 1, 2";
+    s_->beforeStatement();
+    Result r = s_->exec(sql, TraceVendor);
+    std::vector<TableEntry> out;
+    int n = PQntuples(r.get());
+    out.reserve(std::size_t(n));
+    for (int i = 0; i < n; ++i) {
+        TableEntry e;
+        std::string schema = PQgetvalue(r.get(), i, 0);
+        char kind = PQgetvalue(r.get(), i, 2)[0];
+        e.name = schema + "." + PQgetvalue(r.get(), i, 1);
+        e.view = kind == 'v' || kind == 'm';
+        e.type = isSystemSchema(schema) ? "SYSTEM TABLE" : e.view ? "VIEW" : "TABLE";
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+std::vector<std::string> PgConnection::storedProcedures() {
+    Result r = s_->exec(std::string("SELECT DISTINCT n.nspname, p.proname FROM pg_proc p"
+                                    " JOIN pg_namespace n ON n.oid = p.pronamespace"
+                                    " WHERE p.prokind IN ('f','p')") + kUserSchemasOnly + " ORDER BY 1, 2",
+                        TraceVendor);
+    std::vector<std::string> out;
+    for (int i = 0; i < PQntuples(r.get()); ++i)
+        out.push_back(std::string(PQgetvalue(r.get(), i, 0)) + "." + PQgetvalue(r.get(), i, 1));
+    return out;
+}
+
+std::vector<FieldDef> PgConnection::fieldDefs(const std::string& table) {
+    unsigned rel = tableOid(table);
+    Result r = query(*s_,
+        "SELECT a.attname,"
+        " CASE WHEN t.typtype = 'd' THEN t.typbasetype ELSE a.atttypid END,"
+        " CASE WHEN t.typtype = 'd' THEN t.typtypmod ELSE a.atttypmod END,"
+        " a.attnotnull, format_type(a.atttypid, a.atttypmod),"
+        " coalesce(pg_get_expr(d.adbin, d.adrelid), ''), a.attidentity"
+        " FROM pg_attribute a JOIN pg_type t ON t.oid = a.atttypid"
+        " LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum"
+        " WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
+        {std::to_string(rel)});
+    std::vector<FieldDef> out;
+    for (int i = 0; i < PQntuples(r.get()); ++i) {
+        unsigned t = unsigned(std::strtoul(PQgetvalue(r.get(), i, 1), nullptr, 10));
+        int mod = std::atoi(PQgetvalue(r.get(), i, 2));
+        FieldDef f = fieldDefFor(PQgetvalue(r.get(), i, 0), t, mod);
+        f.required = PQgetvalue(r.get(), i, 3)[0] == 't';
+        f.nativeType = PQgetvalue(r.get(), i, 4);
+        std::string def = PQgetvalue(r.get(), i, 5);
+        bool serial = def.rfind("nextval(", 0) == 0 || *PQgetvalue(r.get(), i, 6) != '\0';
+        if (serial && (f.logicalType == logical::INT32 || f.logicalType == logical::INT64)) {
+            f.subType = subtype::AUTOINC;
+            if (f.logicalType == logical::INT32) f.type = FieldType::AutoInc;
+        }
+        out.push_back(std::move(f));
+    }
+    return out;
+}
+
+std::vector<IndexDef> PgConnection::indexDefs(const std::string& table) {
+    unsigned rel = tableOid(table);
+    Result r = query(*s_,
+        "SELECT ic.relname, i.indisprimary, i.indisunique, (i.indoption::int2[])[k.ord - 1] & 1,"
+        " coalesce(a.attname, ''), CASE WHEN 0 = ANY(i.indkey::int2[]) OR i.indpred IS NOT NULL"
+        " THEN pg_get_indexdef(i.indexrelid) ELSE '' END"
+        " FROM pg_index i JOIN pg_class ic ON ic.oid = i.indexrelid"
+        " CROSS JOIN LATERAL unnest(i.indkey::int2[]) WITH ORDINALITY AS k(attnum, ord)"
+        " LEFT JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = k.attnum"
+        " WHERE i.indrelid = $1 ORDER BY i.indisprimary DESC, ic.relname, k.ord",
+        {std::to_string(rel)});
+    std::vector<IndexDef> out;
+    for (int i = 0; i < PQntuples(r.get()); ++i) {
+        std::string name = PQgetvalue(r.get(), i, 0);
+        if (out.empty() || out.back().name != name) {
+            IndexDef d;
+            d.name = name;
+            d.primary = PQgetvalue(r.get(), i, 1)[0] == 't';
+            d.unique = d.primary || PQgetvalue(r.get(), i, 2)[0] == 't';
+            d.descending = std::string(PQgetvalue(r.get(), i, 3)) == "1";
+            d.expression = PQgetvalue(r.get(), i, 5);
+            out.push_back(std::move(d));
+        }
+        std::string col = PQgetvalue(r.get(), i, 4);
+        if (!col.empty()) out.back().fields.push_back(col);
+    }
+    return out;
+}
+
+std::unique_ptr<Statement> PgConnection::prepare(const std::string& sql) {
+    return std::make_unique<PgStatement>(s_, sql);
+}
+
+std::unique_ptr<Cursor> PgConnection::openTable(const std::string& table, const TableOpenOptions& options) {
+    std::string sql = "SELECT * FROM " + quoteTable(table);
+    for (std::size_t i = 0; i < options.indexFieldNames.size(); ++i)
+        sql += (i ? ", " : " ORDER BY ") + quoteIdent(options.indexFieldNames[i]);
+    auto st = prepare(sql);
+    return st->execute();
+}
+
+void PgConnection::createTable(const std::string& table, const std::vector<FieldDef>& fields,
+                               const std::vector<IndexDef>& indexes) {
+    if (fields.empty())
+        throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"A table needs at least one field"});
+    std::string sql = "CREATE TABLE " + quoteTable(table) + " (";
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        sql += (i ? ", " : "") + quoteIdent(fields[i].name) + " " +
+               nativeColumnType("POSTGRESQL", fields[i]);
+        if (fields[i].required) sql += " NOT NULL";
+    }
+    for (const auto& ix : indexes) {
+        if (!ix.primary || ix.fields.empty()) continue;
+        sql += ", PRIMARY KEY (";
+        for (std::size_t i = 0; i < ix.fields.size(); ++i) sql += (i ? ", " : "") + quoteIdent(ix.fields[i]);
+        sql += ")";
+        break;
+    }
+    sql += ")";
+    s_->beforeStatement();
+    s_->exec(sql);
+    // Expression indexes of local tables have no SQL form; field indexes are created.
+    for (const auto& ix : indexes)
+        if (!ix.primary && !ix.fields.empty() && ix.expression.empty()) createIndex(table, ix);
+}
+
+void PgConnection::dropTable(const std::string& table) {
+    char kind = 'r';
+    tableOid(table, &kind);
+    const char* what = kind == 'v' ? "DROP VIEW " : kind == 'm' ? "DROP MATERIALIZED VIEW "
+                     : kind == 'f' ? "DROP FOREIGN TABLE " : "DROP TABLE ";
+    s_->beforeStatement();
+    s_->exec(what + quoteTable(table));
+}
+
+void PgConnection::emptyTable(const std::string& table) {
+    s_->beforeStatement();
+    s_->exec("DELETE FROM " + quoteTable(table));
+}
+
+void PgConnection::renameTable(const std::string& from, const std::string& to) {
+    char kind = 'r';
+    tableOid(from, &kind);
+    auto [fromSchema, fromName] = resolve(from);
+    auto [toSchema, toName] = resolve(to);
+    if (!toSchema.empty() && !fromSchema.empty() && toSchema != fromSchema)
+        throw EngineError(ErrorCategory::Usage, errc::NotSupported,
+                          {"Renaming cannot move a table to another schema"});
+    const char* what = kind == 'v' ? "ALTER VIEW " : kind == 'm' ? "ALTER MATERIALIZED VIEW " : "ALTER TABLE ";
+    s_->beforeStatement();
+    s_->exec(what + quoteTable(from) + " RENAME TO " + quoteIdent(toName));
+}
+
+void PgConnection::createIndex(const std::string& table, const IndexDef& ix) {
+    if (ix.fields.empty())
+        throw EngineError(ErrorCategory::Usage, errc::NotSupported,
+                          {"An index on an expression cannot be created on PostgreSQL"});
+    auto [schema, name] = resolve(table);
+    std::string ixName = ix.name.empty() ? name + "_" + ix.fields.front() : ix.name;
+    std::string sql = std::string(ix.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + quoteIdent(ixName) +
+                      " ON " + quoteTable(table) + " (";
+    for (std::size_t i = 0; i < ix.fields.size(); ++i)
+        sql += (i ? ", " : "") + quoteIdent(ix.fields[i]) + (ix.descending ? " DESC" : "");
+    sql += ")";
+    s_->beforeStatement();
+    s_->exec(sql);
+}
+
+void PgConnection::dropIndex(const std::string& table, const std::string& index) {
+    auto [schema, name] = resolve(table);
+    std::string target = schema.empty() ? quoteIdent(index) : quoteIdent(schema) + "." + quoteIdent(index);
+    s_->beforeStatement();
+    s_->exec("DROP INDEX " + target);
+}
+
+std::int64_t PgConnection::appendRows(const std::string& table, const std::vector<std::string>& columns,
+                                      Cursor& source, const std::vector<int>& sourceColumns,
+                                      Progress* progress) {
+    std::string sql = "COPY " + quoteTable(table) + " (";
+    for (std::size_t i = 0; i < columns.size(); ++i) sql += (i ? ", " : "") + quoteIdent(columns[i]);
+    sql += ") FROM STDIN";
+
+    // The source may be a cursor of this very connection, which cannot fetch while a COPY
+    // runs: rows are read in blocks and each block goes in a COPY of its own. Without a
+    // transaction of the caller's, one of our own makes the append all or nothing.
+    bool ownTxn = !s_->userTransaction();
+    if (ownTxn) s_->begin();
+    PGconn* c = s_->conn();
+    std::int64_t total = source.rowCount(), moved = 0;
+    std::vector<Row> rows;
+    std::string buf;
+    try {
+        bool more = true;
+        while (more) {
+            rows.clear();
+            more = source.fetch(4096, rows);
+            if (rows.empty()) break;
+            buf.clear();
+            for (const auto& row : rows) {
+                for (std::size_t i = 0; i < sourceColumns.size(); ++i) {
+                    if (i) buf += '\t';
+                    int sc = sourceColumns[i];
+                    if (sc < 0 || std::size_t(sc) >= row.values.size() || row.values[std::size_t(sc)].isNull()) {
+                        buf += "\\N";
+                        continue;
+                    }
+                    copyEscape(valueToText(row.values[std::size_t(sc)]), buf);
+                }
+                buf += '\n';
+            }
+            Result start = s_->exec(sql, moved ? TraceDataIn : TraceExecute);
+            if (PQresultStatus(start.get()) != PGRES_COPY_IN)
+                throw EngineError(ErrorCategory::Sql, errc::SqlBase, {"The server did not accept COPY"});
+            if (PQputCopyData(c, buf.data(), int(buf.size())) != 1 || PQputCopyEnd(c, nullptr) != 1)
+                throw pgError(c, nullptr, "Appending rows to " + table + " failed");
+            Result last;
+            while (PGresult* r = PQgetResult(c)) last.reset(r);
+            s_->syncTransactionState();
+            if (!last || PQresultStatus(last.get()) != PGRES_COMMAND_OK) {
+                EngineError e = pgError(c, last.get(), "Appending rows to " + table + " failed");
+                if (s_->tracer().wants(TraceError)) s_->tracer().emit(TraceError, e.what());
+                throw e;
+            }
+            moved += std::int64_t(rows.size());
+            if (progress && !progress->step(moved, total))
+                throw EngineError(ErrorCategory::Cancelled, errc::CancelledBase, {"Cancelled by the user"});
+        }
+        if (ownTxn) s_->commit();
+    } catch (...) {
+        if (ownTxn && s_->userTransaction()) {
+            try {
+                s_->rollback();
+            } catch (...) {
+            }
+        }
+        throw;
+    }
+    return moved;
+}
+
+}  // namespace vlm::engine::postgres

@@ -1,0 +1,65 @@
+// One libpq connection shared by a PostgreSQL connection and its open cursors, with the
+// transaction bookkeeping: a user transaction (begin/commit/rollback), or, in autocommit, an
+// internal transaction that only holds the declarations and fetches of open cursors.
+//
+// Cursors are declared WITH HOLD, so a commit keeps them readable (the server keeps their
+// remaining rows). Any other statement in autocommit first commits the internal transaction.
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/trace.h"
+#include "pgsupport.h"
+
+namespace vlm::engine::postgres {
+
+class Session {
+public:
+    Session(PGconn* conn, Tracer& tracer) : conn_(conn), tracer_(tracer) {}
+    ~Session() { close(); }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    PGconn* conn() const { return conn_; }
+    Tracer& tracer() { return tracer_; }
+    bool open() const { return conn_ != nullptr; }
+    void close();
+
+    // Runs sql without parameters; throws the server's error. what: the engine's text.
+    Result exec(const std::string& sql, TraceCategory cat = TraceExecute);
+    // Runs sql with text parameters (nulls where isNull), binary where binary[i].
+    Result execParams(const std::string& sql, const std::vector<std::string>& values,
+                      const std::vector<bool>& isNull, const std::vector<bool>& binary);
+    // Throws unless res is a success status.
+    Result check(PGresult* res, const std::string& sql);
+
+    // Before a statement that is no cursor fetch: leave the internal cursor transaction.
+    void beforeStatement();
+    // Before declaring a cursor: make sure a transaction holds it.
+    void beforeCursor();
+    // After any call: follow BEGIN/COMMIT the user sent as SQL text.
+    void syncTransactionState();
+    // A failed fetch aborts the internal cursor transaction: end it before the next statement.
+    void recover();
+
+    bool userTransaction() const { return userTxn_; }
+    void begin();
+    void commit();
+    void rollback();
+
+    std::string nextName(const char* prefix) { return prefix + std::to_string(++seq_); }
+    void requireOpen() const;
+
+private:
+    PGconn* conn_;            // owned: PQfinish in close()
+    Tracer& tracer_;
+    bool userTxn_ = false;
+    bool cursorTxn_ = false;
+    unsigned long seq_ = 0;
+};
+
+}  // namespace vlm::engine::postgres

@@ -1,0 +1,253 @@
+// The ODBC driver over two real routes (the SQLite3 ODBC driver on a file, psqlODBC on the test
+// cluster), and the ORACLE, MSSQL and SQLBASE routes against their dictionary fixtures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "engine/error.h"
+#include "engine/registry.h"
+#include "fixtures/servers.h"
+
+namespace vlm::engine {
+namespace {
+
+struct RecordingTracer : Tracer {
+    std::vector<std::string> lines;
+    bool wants(TraceCategory) const override { return true; }
+    void emit(TraceCategory, const std::string& t) override { lines.push_back(t); }
+    bool saw(const std::string& n) const {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(n) != std::string::npos; });
+    }
+};
+
+std::vector<Row> all(Connection& c, const std::string& sql) {
+    auto cur = c.prepare(sql)->execute();
+    std::vector<Row> out;
+    if (cur)
+        while (cur->fetch(100, out)) {}
+    return out;
+}
+
+std::unique_ptr<Connection> pgRoute(const std::string& driverName, const std::string& db, Tracer& tr = nullTracer(),
+                                    const std::string& user = "pgtest", const std::string& password = "") {
+    std::string port = vlm::test::serverPort("VLM_PG_STATE");
+    if (port.empty()) return nullptr;
+    ConnectParams p{db, {{"ODBC DRIVER", "PostgreSQL Unicode"}, {"SERVER NAME", "127.0.0.1"},
+                         {"CONNECT STRING", "PORT=" + port}, {"USER NAME", user}}};
+    if (!password.empty()) p.params["PASSWORD"] = password;
+    return DriverRegistry::standard().create(driverName)->connect(p, tr);
+}
+
+// One ODBC route: how to connect, and the schema its tables live in ("" without schemas).
+struct Route {
+    const char* name;
+    bool postgres;
+};
+
+class OdbcRoute : public ::testing::TestWithParam<Route> {
+protected:
+    void SetUp() override {
+        if (GetParam().postgres) {
+            conn_ = pgRoute("ODBC", "vlmtest");
+            ASSERT_TRUE(conn_);
+            schema_ = std::string("odbc_") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+            schema_ = schema_.substr(0, schema_.find('/'));
+            std::transform(schema_.begin(), schema_.end(), schema_.begin(), ::tolower);
+            all(*conn_, "DROP SCHEMA IF EXISTS \"" + schema_ + "\" CASCADE");
+            all(*conn_, "CREATE SCHEMA \"" + schema_ + "\"");
+            prefix_ = schema_ + ".";
+        } else {
+            // ctest runs the test in its build folder; the file lives there.
+            file_ = std::filesystem::current_path() /
+                    (std::string("odbc_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sqlite");
+            std::filesystem::create_directories(file_.parent_path());
+            std::filesystem::remove(file_);
+            conn_ = DriverRegistry::standard().create("ODBC")->connect(
+                {file_.string(), {{"ODBC DRIVER", "SQLite3"}}}, nullTracer());
+        }
+    }
+    void TearDown() override {
+        conn_.reset();
+        if (!file_.empty()) std::filesystem::remove(file_);
+    }
+    std::unique_ptr<Connection> conn_;
+    std::string schema_, prefix_;
+    std::filesystem::path file_;
+};
+
+TEST_P(OdbcRoute, CreatedTablesListWithTheirFieldsAndIndexes) {
+    std::vector<FieldDef> f(4);
+    f[0].name = "ID"; f[0].logicalType = logical::INT32; f[0].required = true;
+    f[1].name = "Mixed Name"; f[1].logicalType = logical::ZSTRING; f[1].size = 25;
+    f[2].name = "PRICE"; f[2].logicalType = logical::BCD; f[2].size = 9; f[2].scale = 2;
+    f[3].name = "NOTE"; f[3].logicalType = logical::BLOB; f[3].subType = subtype::MEMO;
+    IndexDef pk; pk.name = "PK_T"; pk.fields = {"ID"}; pk.primary = true;
+    IndexDef ix; ix.name = "IX_" + schema_ + "_NAME"; ix.fields = {"Mixed Name"}; ix.unique = true;
+    // A table name with a dot in it: one identifier, not owner and name.
+    const std::string table = prefix_ + "Order.Items";
+    conn_->createTable(table, f, {pk, ix});
+
+    auto list = conn_->tables(false);
+    auto it = std::find_if(list.begin(), list.end(), [&](const TableEntry& e) { return e.name == table; });
+    ASSERT_NE(it, list.end());
+    EXPECT_FALSE(it->view);
+
+    auto defs = conn_->fieldDefs(table);
+    ASSERT_EQ(defs.size(), 4u);
+    EXPECT_EQ(defs[1].name, "Mixed Name");
+    EXPECT_EQ(defs[1].logicalType, logical::ZSTRING);
+    EXPECT_EQ(defs[1].size, 25);
+    // The SQLite3 ODBC driver describes NUMERIC columns as DOUBLE.
+    EXPECT_EQ(defs[2].logicalType, GetParam().postgres ? logical::BCD : logical::FLOAT);
+    EXPECT_EQ(defs[3].logicalType, logical::BLOB);
+    EXPECT_EQ(defs[3].subType, subtype::MEMO);
+
+    auto ixs = conn_->indexDefs(table);
+    ASSERT_FALSE(ixs.empty());
+    EXPECT_TRUE(ixs[0].primary);
+    EXPECT_EQ(ixs[0].fields, std::vector<std::string>{"ID"});
+    auto named = std::find_if(ixs.begin(), ixs.end(), [&](const IndexDef& d) { return d.name == ix.name; });
+    ASSERT_NE(named, ixs.end());
+    EXPECT_TRUE(named->unique);
+
+    EXPECT_THROW(conn_->fieldDefs(prefix_ + "Order_Items"), EngineError);   // "_" is no wildcard
+}
+
+TEST_P(OdbcRoute, ValuesTransactionsAndLazyFetch) {
+    const std::string t = conn_->quoteTable(prefix_ + "vals");
+    all(*conn_, "CREATE TABLE " + t + " (id INTEGER, s VARCHAR(40), d DATE, n NUMERIC(12,3), f DOUBLE PRECISION)");
+    auto ins = conn_->prepare("INSERT INTO " + t + " VALUES (?, ?, ?, ?, ?)");
+    ins->bind(0, Value(1), FieldType::Integer);
+    ins->bind(1, Value("O'Brien ? not a marker"), FieldType::String);
+    ins->bind(2, Value(Date{2001, 9, 11}), FieldType::Date);
+    ins->bind(3, Value(Decimal{"1234.567"}), FieldType::BCD);
+    ins->bind(4, Value(), FieldType::Float);
+    ins->execute();
+    EXPECT_EQ(ins->rowsAffected(), 1);
+    auto r = all(*conn_, "SELECT id, s, d, n, f FROM " + t);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].values[0], Value(std::int64_t(1)));
+    EXPECT_EQ(r[0].values[1], Value("O'Brien ? not a marker"));
+    EXPECT_EQ(r[0].values[2], Value(Date{2001, 9, 11}));
+    EXPECT_EQ(r[0].values[3].asText(), "1234.567");
+    EXPECT_TRUE(r[0].values[4].isNull());
+
+    conn_->begin();
+    EXPECT_TRUE(conn_->inTransaction());
+    all(*conn_, "DELETE FROM " + t);
+    conn_->rollback();
+    EXPECT_FALSE(conn_->inTransaction());
+    EXPECT_EQ(all(*conn_, "SELECT id FROM " + t).size(), 1u);
+
+    conn_->begin();
+    for (int i = 2; i <= 3000; ++i) {
+        ins->bind(0, Value(i), FieldType::Integer);
+        ins->execute();
+    }
+    conn_->commit();
+    auto cur = conn_->prepare("SELECT id FROM " + t + " ORDER BY id")->execute();
+    std::vector<Row> block;
+    EXPECT_TRUE(cur->fetch(50, block));
+    EXPECT_EQ(block.size(), 50u);
+    while (cur->fetch(1000, block)) {}
+    EXPECT_EQ(block.size(), 3000u);
+}
+
+TEST_P(OdbcRoute, StatementErrorsCarryTheDataSourceText) {
+    try {
+        all(*conn_, "SELECT * FROM no_such_table_here");
+        FAIL();
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.category(), ErrorCategory::Sql);
+        EXPECT_NE(std::string(e.what()).find("no_such_table_here"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(all(*conn_, "SELECT 1").size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, OdbcRoute,
+                         ::testing::Values(Route{"SQLite", false}, Route{"PostgreSQL", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(OdbcPostgres, SchemasWithDotsAndMixedCaseNeedExplicitArguments) {
+    auto c = pgRoute("ODBC", "vlmtest");
+    ASSERT_TRUE(c);
+    all(*c, "DROP SCHEMA IF EXISTS \"Odbc.Sales\" CASCADE");
+    all(*c, "CREATE SCHEMA \"Odbc.Sales\"");
+    all(*c, "CREATE TABLE \"Odbc.Sales\".\"Orders\" (\"OrderNo\" int PRIMARY KEY, \"Total\" numeric(10,2))");
+    // The schema is outside the search path: only an explicit schema argument finds it.
+    auto list = c->tables(false);
+    EXPECT_NE(std::find_if(list.begin(), list.end(), [](const TableEntry& e) { return e.name == "Odbc.Sales.Orders"; }),
+              list.end());
+    // The schema name holds a dot: the split falls after the schema the data source knows.
+    EXPECT_EQ(c->quoteTable("Odbc.Sales.Orders"), "\"Odbc.Sales\".\"Orders\"");
+    auto defs = c->fieldDefs("Odbc.Sales.Orders");
+    ASSERT_EQ(defs.size(), 2u);
+    EXPECT_EQ(defs[0].name, "OrderNo");
+    auto ix = c->indexDefs("Odbc.Sales.Orders");
+    ASSERT_EQ(ix.size(), 1u);
+    EXPECT_TRUE(ix[0].primary);
+    all(*c, "DROP SCHEMA \"Odbc.Sales\" CASCADE");
+}
+
+TEST(OdbcPostgres, WrongPasswordFailsWithoutShowingIt) {
+    RecordingTracer tr;
+    try {
+        pgRoute("ODBC", "vlmtest", tr, "vlmpass", "odbc-wrong-pw-1");
+        FAIL();
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.category(), ErrorCategory::Connect);
+        EXPECT_NE(std::string(e.what()).find("password authentication failed"), std::string::npos) << e.what();
+        EXPECT_EQ(std::string(e.what()).find("odbc-wrong-pw-1"), std::string::npos);
+    }
+    EXPECT_FALSE(tr.saw("odbc-wrong-pw-1"));
+    EXPECT_TRUE(tr.saw("UID=vlmpass"));
+}
+
+// The server kinds that cannot run here, through their own driver names and ODBC routes.
+TEST(DictionaryFixtures, OracleVersionBannerThroughTheOracleRoute) {
+    auto c = pgRoute("ORACLE", "vlm_oracle");
+    ASSERT_TRUE(c);
+    auto r = all(*c, "SELECT * FROM SYS.V_$VERSION");
+    ASSERT_FALSE(r.empty());
+    std::string banner = r[0].values[0].asText();
+    auto pos = banner.find("Oracle");
+    ASSERT_NE(pos, std::string::npos);
+    EXPECT_EQ(banner.substr(pos + 6, 1), "8");
+    EXPECT_EQ(all(*c, "select VERSION_TEXT from SM$VERSION")[0].values[0], Value("8.0.5.0.0"));
+}
+
+TEST(DictionaryFixtures, CatalogQueriesOfEachKindRunAsWritten) {
+    struct { const char* driver; const char* db; const char* sql; std::size_t rows; } cases[] = {
+        {"ORACLE", "vlm_oracle", "select OWNER,TABLE_NAME From SYS.ALL_PART_TABLES", 1},
+        {"ORACLE", "vlm_oracle",
+         "select OWNER,TABLE_NAME,TABLE_TYPE,COMMENTS from ALL_TAB_COMMENTS where Not (COMMENTS is null) ", 3},
+        {"ORACLE", "vlm_oracle",
+         "Select T.COLUMN_ID, T.COLUMN_NAME, T.DATA_TYPE, T.DATA_LENGTH,\nT.DATA_PRECISION, T.DATA_SCALE, T.NULLABLE, "
+         "T.DATA_DEFAULT,C.COMMENTS\nfrom SYS.ALL_TAB_COLUMNS T, SYS.ALL_COL_COMMENTS C\nwhere C.OWNER=T.OWNER and "
+         "C.TABLE_NAME=T.TABLE_NAME And C.COLUMN_NAME=T.COLUMN_NAME\nand (T.TABLE_NAME='EMP')\nand (T.OWNER='SCOTT')\n"
+         "order by T.COLUMN_ID", 8},
+        {"ORACLE", "vlm_oracle", "select * from SYS.SYNONYMS where TNAME= 'EMP'", 1},
+        {"ORACLE", "vlm_oracle", "SELECT * FROM SCOTT.EMP", 3},
+        {"SQLBASE", "vlm_sqlbase", "select CREATOR,NAME,COLCOUNT,REMARKS from SYSADM.SYSTABLES where Not (REMARKS is null)", 3},
+        {"SQLBASE", "vlm_sqlbase",
+         "Select COLNO,NAME,COLTYPE,LENGTH,SCALE,NULLS,REMARKS,LABEL\nfrom SYSADM.SYSCOLUMNS\nwhere (TBNAME='CUSTOMER')\n"
+         "and (TBCREATOR='SYSADM')\norder by COLNO", 4},
+        {"SQLBASE", "vlm_sqlbase", "Select TEXT,NAME,CREATOR,TYPE,SYSTEM From SYSSQL.SYSCOMMANDS", 2},
+        {"MSSQL", "vlm_mssql",
+         "select distinct user_name (o.uid),object_name (o.id)\nfrom dbo.sysobjects o\nwhere o.type in ('P')  order by "
+         "user_name (o.uid) ASC, object_name (o.id) ASC", 1},
+        {"MSSQL", "vlm_mssql",
+         "select text from dbo.sysobjects o,dbo.syscomments t \nwhere (t.id=o.id) and (o.name= 'titleview') order by colid", 2},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.sql);
+        auto c = pgRoute(k.driver, k.db);
+        ASSERT_TRUE(c);
+        EXPECT_EQ(all(*c, k.sql).size(), k.rows);
+    }
+}
+
+}  // namespace
+}  // namespace vlm::engine

@@ -1,0 +1,437 @@
+// The PostgreSQL driver against the throwaway cluster: catalog, values, lazy fetch,
+// transactions, stored procedures, COPY, DDL, trace and errors. Each test works in a schema
+// of its own, so the tests may run in parallel.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "engine/error.h"
+#include "engine/registry.h"
+#include "fixtures/servers.h"
+
+namespace vlm::engine {
+namespace {
+
+struct RecordingTracer : Tracer {
+    std::vector<std::pair<TraceCategory, std::string>> lines;
+    bool wants(TraceCategory) const override { return true; }
+    void emit(TraceCategory c, const std::string& t) override { lines.emplace_back(c, t); }
+    bool saw(const std::string& needle) const {
+        for (const auto& [c, t] : lines)
+            if (t.find(needle) != std::string::npos) return true;
+        return false;
+    }
+};
+
+DriverRegistry& registry() { return DriverRegistry::standard(); }
+
+class Postgres : public ::testing::Test {
+protected:
+    void SetUp() override {
+        port_ = vlm::test::serverPort("VLM_PG_STATE");
+        ASSERT_FALSE(port_.empty());
+        conn_ = connect("pgtest", "");
+        schema_ = std::string("t_") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        for (auto& c : schema_) c = char(std::tolower(static_cast<unsigned char>(c)));
+        exec("DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
+        exec("CREATE SCHEMA " + schema_);
+        exec("SET search_path = " + schema_ + ", public");
+    }
+
+    std::unique_ptr<Connection> connect(const std::string& user, const std::string& password,
+                                        Tracer& tracer = nullTracer()) {
+        ConnectParams p{"127.0.0.1:" + port_ + "/vlmtest", {{"USER NAME", user}}};
+        if (!password.empty()) p.params["PASSWORD"] = password;
+        return registry().create("POSTGRESQL")->connect(p, tracer);
+    }
+
+    void exec(const std::string& sql) { conn_->prepare(sql)->execute(); }
+
+    std::vector<Row> rows(const std::string& sql, std::vector<Value> args = {}) {
+        auto st = conn_->prepare(sql);
+        for (std::size_t i = 0; i < args.size(); ++i) st->bind(i, args[i], FieldType::Unknown);
+        auto cur = st->execute();
+        std::vector<Row> out;
+        if (cur)
+            while (cur->fetch(500, out)) {}
+        return out;
+    }
+
+    std::string port_, schema_;
+    std::unique_ptr<Connection> conn_;
+};
+
+TEST_F(Postgres, ConnectErrorsCarryTheServerTextAndNeverThePassword) {
+    RecordingTracer tr;
+    try {
+        connect("vlmpass", "wrong-secret-77", tr);
+        FAIL() << "a wrong password connected";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.category(), ErrorCategory::Connect);
+        EXPECT_EQ(e.code(), errc::LoginFailed);
+        EXPECT_NE(std::string(e.what()).find("password authentication failed for user \"vlmpass\""), std::string::npos)
+            << e.what();
+        EXPECT_EQ(std::string(e.what()).find("wrong-secret-77"), std::string::npos);
+    }
+    EXPECT_FALSE(tr.saw("wrong-secret-77"));
+    EXPECT_NO_THROW(connect("vlmpass", "vlmpass-secret"));
+
+    // A port nobody listens on fails at once, within the bounded connect time.
+    auto t0 = std::chrono::steady_clock::now();
+    ConnectParams dead{"127.0.0.1:1/vlmtest", {{"USER NAME", "pgtest"}}};
+    EXPECT_THROW(registry().create("POSTGRESQL")->connect(dead, nullTracer()), EngineError);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(12));
+
+    ConnectParams nodb{"127.0.0.1:" + port_ + "/no_such_db", {{"USER NAME", "pgtest"}}};
+    try {
+        registry().create("POSTGRESQL")->connect(nodb, nullTracer());
+        FAIL();
+    } catch (const EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("database \"no_such_db\" does not exist"), std::string::npos) << e.what();
+    }
+}
+
+TEST_F(Postgres, StatementErrorsAreEngineErrorsAndTheConnectionGoesOn) {
+    try {
+        exec("SELECT * FROM no_such_table");
+        FAIL();
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.category(), ErrorCategory::Sql);
+        EXPECT_NE(std::string(e.what()).find("relation \"no_such_table\" does not exist"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("SQLSTATE 42P01"), std::string::npos);
+    }
+    exec("CREATE TABLE k (id int PRIMARY KEY)");
+    exec("INSERT INTO k VALUES (1)");
+    try {
+        exec("INSERT INTO k VALUES (1)");
+        FAIL();
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), errc::KeyViolation);
+    }
+    EXPECT_EQ(rows("SELECT count(*) FROM k")[0].values[0], Value(std::int64_t(1)));
+}
+
+TEST_F(Postgres, TableListCarriesSchemasAsOwnersAndMarksViews) {
+    exec("CREATE TABLE orders (id int)");
+    exec("CREATE VIEW big_orders AS SELECT * FROM orders WHERE id > 10");
+    exec("CREATE SCHEMA \"t_Mixed.Case\"");
+    exec("CREATE TABLE \"t_Mixed.Case\".\"Order Items\" (\"Line No\" int)");
+    auto list = conn_->tables(false);
+    auto find = [&](const std::string& n) -> const TableEntry* {
+        for (const auto& e : list)
+            if (e.name == n) return &e;
+        return nullptr;
+    };
+    ASSERT_TRUE(find(schema_ + ".orders"));
+    EXPECT_EQ(find(schema_ + ".orders")->type, "TABLE");
+    EXPECT_FALSE(find(schema_ + ".orders")->view);
+    ASSERT_TRUE(find(schema_ + ".big_orders"));
+    EXPECT_TRUE(find(schema_ + ".big_orders")->view);
+    EXPECT_EQ(find(schema_ + ".big_orders")->type, "VIEW");
+    ASSERT_TRUE(find("t_Mixed.Case.Order Items"));
+    EXPECT_FALSE(find("pg_catalog.pg_class"));
+
+    auto all = conn_->tables(true);
+    bool sys = false;
+    for (const auto& e : all) sys = sys || (e.name == "pg_catalog.pg_class" && e.type == "SYSTEM TABLE");
+    EXPECT_TRUE(sys);
+
+    // A listed name whose schema holds a dot reaches its fields through the quoted form.
+    auto f = conn_->fieldDefs("\"t_Mixed.Case\".\"Order Items\"");
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].name, "Line No");
+    exec("DROP SCHEMA \"t_Mixed.Case\" CASCADE");
+}
+
+TEST_F(Postgres, FieldAndIndexDefinitions) {
+    exec("CREATE TABLE f (id serial PRIMARY KEY, name varchar(30) NOT NULL, code char(4), amount numeric(12,2),"
+         " wide numeric, qty smallint, big bigint, ratio double precision, ok boolean, born date,"
+         " at time, stamp timestamp, note text, pic bytea)");
+    exec("CREATE UNIQUE INDEX f_name ON f (name DESC, code)");
+    struct { const char* name; int lt, st, size, scale; FieldType type; bool required; } want[] = {
+        {"id", logical::INT32, subtype::AUTOINC, 0, 0, FieldType::AutoInc, true},
+        {"name", logical::ZSTRING, 0, 30, 0, FieldType::String, true},
+        {"code", logical::ZSTRING, 0, 4, 0, FieldType::String, false},
+        {"amount", logical::BCD, 0, 12, 2, FieldType::BCD, false},
+        {"wide", logical::BCD, 0, 0, 0, FieldType::BCD, false},
+        {"qty", logical::INT16, 0, 0, 0, FieldType::Smallint, false},
+        {"big", logical::INT64, 0, 0, 0, FieldType::Float, false},
+        {"ratio", logical::FLOAT, 0, 0, 0, FieldType::Float, false},
+        {"ok", logical::BOOL, 0, 0, 0, FieldType::Boolean, false},
+        {"born", logical::DATE, 0, 0, 0, FieldType::Date, false},
+        {"at", logical::TIME, 0, 0, 0, FieldType::Time, false},
+        {"stamp", logical::TIMESTAMP, 0, 0, 0, FieldType::DateTime, false},
+        {"note", logical::BLOB, subtype::MEMO, 0, 0, FieldType::Memo, false},
+        {"pic", logical::BLOB, subtype::BINARY, 0, 0, FieldType::Blob, false},
+    };
+    auto defs = conn_->fieldDefs(schema_ + ".f");
+    ASSERT_EQ(defs.size(), std::size(want));
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        SCOPED_TRACE(want[i].name);
+        EXPECT_EQ(defs[i].name, want[i].name);
+        EXPECT_EQ(defs[i].logicalType, want[i].lt);
+        EXPECT_EQ(defs[i].subType, want[i].st);
+        EXPECT_EQ(defs[i].size, want[i].size);
+        EXPECT_EQ(defs[i].scale, want[i].scale);
+        EXPECT_EQ(defs[i].type, want[i].type);
+        EXPECT_EQ(defs[i].required, want[i].required);
+    }
+    EXPECT_EQ(defs[3].nativeType, "numeric(12,2)");
+
+    auto ix = conn_->indexDefs("f");   // found through the search path without a schema
+    ASSERT_EQ(ix.size(), 2u);
+    EXPECT_TRUE(ix[0].primary);
+    EXPECT_EQ(ix[0].fields, std::vector<std::string>{"id"});
+    EXPECT_EQ(ix[1].name, "f_name");
+    EXPECT_TRUE(ix[1].unique);
+    EXPECT_TRUE(ix[1].descending);
+    EXPECT_EQ(ix[1].fields, (std::vector<std::string>{"name", "code"}));
+
+    EXPECT_THROW(conn_->fieldDefs(schema_ + ".nothing"), EngineError);
+}
+
+TEST_F(Postgres, ValuesRoundTripThroughParameters) {
+    exec("CREATE TABLE v (n numeric(20,4), d date, t time, ts timestamp, b boolean, by bytea, s text, i bigint, f float8)");
+    Bytes blob{0, 1, 2, 0xff, '\\', 'x'};
+    auto st = conn_->prepare("INSERT INTO v VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    st->bind(0, Value(Decimal{"1234567890123456.1234"}), FieldType::BCD);
+    st->bind(1, Value(Date{1999, 12, 31}), FieldType::Date);
+    st->bind(2, Value(Time{23, 59, 58, 125}), FieldType::Time);
+    st->bind(3, Value(DateTime{{2024, 2, 29}, {1, 2, 3, 4}}), FieldType::DateTime);
+    st->bind(4, Value(true), FieldType::Boolean);
+    st->bind(5, Value(blob), FieldType::Blob);
+    st->bind(6, Value("it's a '?' -- not a marker"), FieldType::Memo);
+    st->bind(7, Value(std::int64_t(-9007199254740993)), FieldType::Float);
+    st->bind(8, Value(), FieldType::Float);
+    st->execute();
+    EXPECT_EQ(st->rowsAffected(), 1);
+    auto r = rows("SELECT * FROM v WHERE s <> '?'");
+    ASSERT_EQ(r.size(), 1u);
+    const auto& v = r[0].values;
+    EXPECT_EQ(v[0], Value(Decimal{"1234567890123456.1234"}));
+    EXPECT_EQ(v[1], Value(Date{1999, 12, 31}));
+    EXPECT_EQ(v[2], Value(Time{23, 59, 58, 125}));
+    EXPECT_EQ(v[3], Value(DateTime{{2024, 2, 29}, {1, 2, 3, 4}}));
+    EXPECT_EQ(v[4], Value(true));
+    EXPECT_EQ(v[5], Value(blob));
+    EXPECT_EQ(v[6], Value("it's a '?' -- not a marker"));
+    EXPECT_EQ(v[7], Value(std::int64_t(-9007199254740993)));
+    EXPECT_TRUE(v[8].isNull());
+}
+
+TEST_F(Postgres, CursorsFetchLazilyInBlocks) {
+    // Row 5000 divides by zero: a driver that read the whole result on open would fail there.
+    auto cur = conn_->prepare("SELECT g, 1 / (5000 - g) FROM generate_series(1, 10000) g")->execute();
+    ASSERT_TRUE(cur);
+    std::vector<Row> out;
+    EXPECT_TRUE(cur->fetch(100, out));
+    ASSERT_EQ(out.size(), 100u);
+    EXPECT_EQ(out[99].values[0], Value(std::int64_t(100)));
+    try {
+        while (cur->fetch(1000, out)) {}
+        FAIL() << "the failing row was never read";
+    } catch (const EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("division by zero"), std::string::npos);
+    }
+    // The connection is usable afterwards.
+    EXPECT_EQ(rows("SELECT 7")[0].values[0], Value(std::int64_t(7)));
+}
+
+TEST_F(Postgres, OpenCursorsSurviveOtherStatementsAndCommits) {
+    exec("CREATE TABLE c (id int)");
+    exec("INSERT INTO c SELECT g FROM generate_series(1, 1000) g");
+    auto cur = conn_->prepare("SELECT id FROM c ORDER BY id")->execute();
+    std::vector<Row> out;
+    cur->fetch(10, out);
+    exec("INSERT INTO c VALUES (5000)");          // autocommit statement in between
+    conn_->begin();
+    exec("DELETE FROM c WHERE id = 5000");
+    conn_->commit();
+    auto second = conn_->prepare("SELECT count(*) FROM c")->execute();   // a second cursor meanwhile
+    std::vector<Row> cnt;
+    second->fetch(10, cnt);
+    EXPECT_EQ(cnt[0].values[0], Value(std::int64_t(1000)));
+    while (cur->fetch(100, out)) {}
+    ASSERT_EQ(out.size(), 1000u);
+    EXPECT_EQ(out.back().values[0], Value(std::int64_t(1000)));
+}
+
+TEST_F(Postgres, TransactionsCommitRollBackAndReportAFailedCommit) {
+    exec("CREATE TABLE tx (id int PRIMARY KEY)");
+    EXPECT_FALSE(conn_->inTransaction());
+    conn_->begin();
+    EXPECT_TRUE(conn_->inTransaction());
+    exec("INSERT INTO tx VALUES (1)");
+    conn_->rollback();
+    EXPECT_FALSE(conn_->inTransaction());
+    EXPECT_TRUE(rows("SELECT * FROM tx").empty());
+
+    conn_->begin();
+    exec("INSERT INTO tx VALUES (2)");
+    conn_->commit();
+    EXPECT_EQ(rows("SELECT * FROM tx").size(), 1u);
+
+    // A statement fails inside the transaction: the commit must not report success.
+    conn_->begin();
+    exec("INSERT INTO tx VALUES (3)");
+    EXPECT_THROW(exec("INSERT INTO tx VALUES (2)"), EngineError);
+    EXPECT_THROW(conn_->commit(), EngineError);
+    EXPECT_FALSE(conn_->inTransaction());
+    EXPECT_EQ(rows("SELECT * FROM tx").size(), 1u);
+
+    // BEGIN and COMMIT sent as SQL text are followed.
+    exec("BEGIN");
+    EXPECT_TRUE(conn_->inTransaction());
+    exec("COMMIT");
+    EXPECT_FALSE(conn_->inTransaction());
+}
+
+TEST_F(Postgres, StoredProceduresWithParameters) {
+    exec("CREATE FUNCTION add_tax(amount numeric, rate numeric) RETURNS numeric LANGUAGE sql AS 'SELECT amount * (1 + rate)'");
+    exec("CREATE FUNCTION split_name(full_name text, OUT first text, OUT last text) LANGUAGE sql"
+         " AS $$SELECT split_part(full_name, ' ', 1), split_part(full_name, ' ', 2)$$");
+    exec("CREATE FUNCTION numbers(n int) RETURNS TABLE (k int) LANGUAGE sql AS 'SELECT generate_series(1, n)'");
+    exec("CREATE TABLE log (msg text)");
+    exec("CREATE PROCEDURE note(msg text, INOUT total int) LANGUAGE plpgsql"
+         " AS $$BEGIN INSERT INTO log VALUES (msg); total := total + 1; END$$");
+
+    auto procs = conn_->storedProcedures();
+    for (const char* p : {"add_tax", "split_name", "numbers", "note"})
+        EXPECT_NE(std::find(procs.begin(), procs.end(), schema_ + "." + p), procs.end()) << p;
+
+    std::vector<Value> out;
+    auto tax = conn_->prepareProc(schema_ + ".add_tax");
+    auto tp = tax->params();
+    ASSERT_EQ(tp.size(), 3u);
+    EXPECT_EQ(tp[0].direction, ParamDirection::Result);
+    EXPECT_EQ(tp[1].name, "amount");
+    tax->bind(1, Value(Decimal{"100.00"}), FieldType::BCD);
+    tax->bind(2, Value(Decimal{"0.20"}), FieldType::BCD);
+    EXPECT_EQ(tax->execute(out), nullptr);
+    EXPECT_EQ(out[0], Value(Decimal{"120.0000"}));
+
+    auto split = conn_->prepareProc("split_name");
+    auto sp = split->params();
+    ASSERT_EQ(sp.size(), 3u);
+    EXPECT_EQ(sp[1].direction, ParamDirection::Output);
+    split->bind(0, Value("Ada Lovelace"), FieldType::String);
+    split->execute(out);
+    EXPECT_TRUE(out[0].isNull());
+    EXPECT_EQ(out[1], Value("Ada"));
+    EXPECT_EQ(out[2], Value("Lovelace"));
+
+    auto nums = conn_->prepareProc("numbers");
+    nums->bind(0, Value(3), FieldType::Integer);
+    auto cur = nums->execute(out);
+    ASSERT_TRUE(cur);
+    std::vector<Row> r;
+    while (cur->fetch(10, r)) {}
+    EXPECT_EQ(r.size(), 3u);
+
+    auto note = conn_->prepareProc("note");
+    auto np = note->params();
+    ASSERT_EQ(np.size(), 2u);
+    EXPECT_EQ(np[1].direction, ParamDirection::InputOutput);
+    note->bind(0, Value("hello"), FieldType::String);
+    note->bind(1, Value(41), FieldType::Integer);
+    note->execute(out);
+    EXPECT_EQ(out[1], Value(std::int64_t(42)));
+    EXPECT_EQ(rows("SELECT msg FROM log")[0].values[0], Value("hello"));
+
+    EXPECT_THROW(conn_->prepareProc("no_such_proc"), EngineError);
+}
+
+struct CancelAfter : Progress {
+    std::int64_t limit;
+    explicit CancelAfter(std::int64_t l) : limit(l) {}
+    bool step(std::int64_t done, std::int64_t) override { return done < limit; }
+};
+
+TEST_F(Postgres, AppendRowsUsesCopyAndCancelLeavesNothing) {
+    exec("CREATE TABLE src (id int, s text, b bytea, d date, n numeric(8,3))");
+    exec("INSERT INTO src SELECT g, 'row ' || g, '\\x00ff'::bytea, DATE '2020-01-01' + g, g / 8.0 FROM generate_series(1, 3000) g");
+    exec("INSERT INTO src VALUES (0, E'tab\\there\\nnew line \\\\ back', NULL, NULL, NULL)");
+    exec("CREATE TABLE \"Dest Table\" (\"Id\" int, \"S\" text, \"B\" bytea, \"D\" date, \"N\" numeric(8,3))");
+    auto copyAll = [&](Progress* p) {
+        auto cur = conn_->prepare("SELECT * FROM src ORDER BY id")->execute();
+        return conn_->appendRows(schema_ + ".Dest Table", {"Id", "S", "B", "D", "N"}, *cur, {0, 1, 2, 3, 4}, p);
+    };
+    EXPECT_TRUE(conn_->capabilities().bulkLoad);
+    RecordingTracer tr;
+    CancelAfter cancel(1500);
+    try {
+        copyAll(&cancel);
+        FAIL();
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.category(), ErrorCategory::Cancelled);
+    }
+    EXPECT_EQ(rows("SELECT count(*) FROM \"Dest Table\"")[0].values[0], Value(std::int64_t(0)));
+
+    EXPECT_EQ(copyAll(nullptr), 3001);
+    auto diff = rows("SELECT count(*) FROM (SELECT * FROM src EXCEPT SELECT * FROM \"Dest Table\") x");
+    EXPECT_EQ(diff[0].values[0], Value(std::int64_t(0)));
+    auto odd = rows("SELECT \"S\", \"B\" FROM \"Dest Table\" WHERE \"Id\" = 0");
+    EXPECT_EQ(odd[0].values[0], Value("tab\there\nnew line \\ back"));
+    EXPECT_TRUE(odd[0].values[1].isNull());
+
+    // A bad value fails the whole COPY with the server's text.
+    exec("CREATE TABLE narrow (id smallint)");
+    auto big = conn_->prepare("SELECT 1 UNION ALL SELECT 100000")->execute();
+    try {
+        conn_->appendRows("narrow", {"id"}, *big, {0}, nullptr);
+        FAIL();
+    } catch (const EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("out of range"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(rows("SELECT count(*) FROM narrow")[0].values[0], Value(std::int64_t(0)));
+}
+
+TEST_F(Postgres, DdlQuotesNamesAndMapsTypes) {
+    std::vector<FieldDef> fields(3);
+    fields[0].name = "ID"; fields[0].logicalType = logical::INT32; fields[0].required = true;
+    fields[1].name = "Full \"Name\""; fields[1].logicalType = logical::ZSTRING; fields[1].size = 40;
+    fields[2].name = "PRICE"; fields[2].logicalType = logical::BCD; fields[2].size = 10; fields[2].scale = 2;
+    IndexDef pk; pk.name = "PK"; pk.fields = {"ID"}; pk.primary = true;
+    IndexDef byName; byName.name = "CUST_NAME"; byName.fields = {"Full \"Name\""};
+    // A local table name keeps its dot: CUSTOMER is no schema.
+    conn_->createTable("CUSTOMER.DB", fields, {pk, byName});
+    EXPECT_EQ(conn_->quoteTable("CUSTOMER.DB"), "\"CUSTOMER.DB\"");
+    EXPECT_EQ(conn_->quoteTable(schema_ + ".CUSTOMER.DB"), "\"" + schema_ + "\".\"CUSTOMER.DB\"");
+    auto defs = conn_->fieldDefs(schema_ + ".CUSTOMER.DB");
+    ASSERT_EQ(defs.size(), 3u);
+    EXPECT_EQ(defs[1].name, "Full \"Name\"");
+    EXPECT_EQ(defs[1].nativeType, "character varying(40)");
+    EXPECT_EQ(defs[2].nativeType, "numeric(10,2)");
+    EXPECT_TRUE(defs[0].required);
+    auto ix = conn_->indexDefs("CUSTOMER.DB");
+    ASSERT_EQ(ix.size(), 2u);
+    EXPECT_TRUE(ix[0].primary);
+
+    exec("INSERT INTO \"CUSTOMER.DB\" VALUES (1, 'x', 1.5)");
+    conn_->emptyTable("CUSTOMER.DB");
+    EXPECT_TRUE(rows("SELECT * FROM \"CUSTOMER.DB\"").empty());
+    conn_->renameTable(schema_ + ".CUSTOMER.DB", "CLIENTS");
+    EXPECT_NO_THROW(conn_->fieldDefs("CLIENTS"));
+    conn_->dropIndex("CLIENTS", "CUST_NAME");
+    EXPECT_EQ(conn_->indexDefs("CLIENTS").size(), 1u);
+    conn_->dropTable("CLIENTS");
+    EXPECT_THROW(conn_->fieldDefs("CLIENTS"), EngineError);
+}
+
+TEST_F(Postgres, TraceSeesEveryStatement) {
+    RecordingTracer tr;
+    auto c = connect("vlmpass", "vlmpass-secret", tr);
+    std::vector<Row> out;
+    c->prepare("SELECT 42 AS answer")->execute()->fetch(10, out);
+    c->begin();
+    c->rollback();
+    EXPECT_TRUE(tr.saw("SELECT 42 AS answer"));
+    EXPECT_TRUE(tr.saw("BEGIN"));
+    EXPECT_TRUE(tr.saw("ROLLBACK"));
+    EXPECT_TRUE(tr.saw("as vlmpass"));
+    EXPECT_FALSE(tr.saw("vlmpass-secret"));
+}
+
+}  // namespace
+}  // namespace vlm::engine
