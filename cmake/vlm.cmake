@@ -36,15 +36,27 @@ ${calls}        return r;
 ")
   add_library(vlm_drivers STATIC ${out})
   target_link_libraries(vlm_drivers PUBLIC vlm_engine ${targets})
+  # The default session creates drivers through DriverRegistry::standard(): whoever links the
+  # engine gets the drivers of the build (a static-library cycle, which the linker resolves).
+  target_link_libraries(vlm_engine INTERFACE vlm_drivers)
 endfunction()
 
-# vlm_add_gtest(<name> SOURCES ... LIBS ... [LABELS ...] [ENV ...]): a GoogleTest executable
+# vlm_add_gtest(<name> SOURCES ... LIBS ... [LABELS label] [ENV A=1 B=2 ...]): a GoogleTest executable
 # registered with ctest as one test per case.
 function(vlm_add_gtest name)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main)
+  # gtest_discover_tests splits list-valued PROPERTIES, so the environment goes through a
+  # launcher ("cmake -E env A=1 B=2 test") that discovery and every test run use alike.
+  if(A_ENV)
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${A_ENV}")
+  endif()
   include(GoogleTest)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${A_LABELS}" ENVIRONMENT "${A_ENV}")
+  if(A_LABELS)
+    list(GET A_LABELS 0 _label)   # discovered tests take one label
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${_label}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
