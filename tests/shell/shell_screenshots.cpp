@@ -18,16 +18,16 @@ using namespace vlm::shell;
 
 namespace {
 void sampleRows(TForm1& f) {
-    const char* left[] = {"CUSTOMER.DB", "ORDERS.DBF", "ITEMS.DB", "PARTS.DBF", "VENDORS.DB"};
-    const char* right[] = {"SYSDBA.EMPLOYEE", "SYSDBA.DEPARTMENT", "SYSDBA.PROJECT", "SYSDBA.SALES"};
+    const char* left[] = {"CLIENTS.DB", "INVOICES.DBF", "STOCK.DB", "WAREHOUS.DBF", "SUPPLIER.DB"};
+    const char* right[] = {"SYSDBA.STAFF", "SYSDBA.BRANCH", "SYSDBA.TASKS", "SYSDBA.RECEIPTS"};
     f.listBox(Side::Left)->setColumnCount(1);
     f.listBox(Side::Left)->setHeaderLabels({QStringLiteral("Table name")});
     for (const char* n : left) f.listBox(Side::Left)->addTopLevelItem(new QTreeWidgetItem({QString::fromLatin1(n)}));
     f.listBox(Side::Right)->setColumnCount(1);
     f.listBox(Side::Right)->setHeaderLabels({QStringLiteral("Table / View name")});
     for (const char* n : right) f.listBox(Side::Right)->addTopLevelItem(new QTreeWidgetItem({QString::fromLatin1(n)}));
-    f.panelTitle(Side::Left)->setText(QStringLiteral("DBDEMOS : "));
-    f.panelTitle(Side::Right)->setText(QStringLiteral("EMPLOYEE : SYSDBA"));
+    f.panelTitle(Side::Left)->setText(QStringLiteral("VLMDEMO : "));
+    f.panelTitle(Side::Right)->setText(QStringLiteral("FBDEMO : SYSDBA"));
     f.statusPanel(0)->setText(QStringLiteral("5"));
     f.statusPanel(2)->setText(QStringLiteral("1"));
 }
@@ -74,9 +74,9 @@ int main(int argc, char** argv) {
         QTextBlockFormat centre;
         centre.setAlignment(Qt::AlignHCenter);
         c.setBlockFormat(centre);
-        c.insertText(QStringLiteral("Отчёт по таблице CUSTOMER.DB"), title);
+        c.insertText(QStringLiteral("Отчёт по таблице CLIENTS.DB"), title);
         c.insertBlock(QTextBlockFormat(), QTextCharFormat());
-        c.insertText(QStringLiteral("CUSTNO  NAME                    CITY\n1221    Kauai Dive Shoppe       Kapaa Kauai"));
+        c.insertText(QStringLiteral("CUSTNO  NAME                    CITY\n1001    Volga Tackle Works      Samara     "));
         c.insertBlock(QTextBlockFormat(), QTextCharFormat());
         c.createList(QTextListFormat::ListDisc);
         QTextCharFormat it;
