@@ -39,6 +39,9 @@ ${calls}        return r;
   # The default session creates drivers through DriverRegistry::standard(): whoever links the
   # engine gets the drivers of the build (a static-library cycle, which the linker resolves).
   target_link_libraries(vlm_engine INTERFACE vlm_drivers)
+  # Objects pulled from a driver on the second pass may still need engine objects: repeat the
+  # cycle often enough for the longest chain (driver -> type map -> tracer).
+  set_property(TARGET vlm_engine PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
 endfunction()
 
 # vlm_add_gtest(<name> SOURCES ... LIBS ... [LABELS label] [ENV A=1 B=2 ...]): a GoogleTest executable

@@ -1,0 +1,57 @@
+// Fetching result rows in blocks.
+#include "engine/drivers/firebird/fbcursor.h"
+
+namespace vlm::engine::firebird {
+
+FbCursor::FbCursor(std::shared_ptr<Attachment> att, SharedStatement stmt,
+                   std::shared_ptr<Transaction> tra, Ref<Firebird::IResultSet> rs,
+                   std::unique_ptr<OutputMessage> out)
+    : att_(std::move(att)), stmt_(std::move(stmt)), tra_(std::move(tra)), rs_(std::move(rs)),
+      out_(std::move(out)) {}
+
+FbCursor::~FbCursor() {
+    try {
+        finish();
+    } catch (const EngineError&) {
+        // closing a cursor whose connection is gone: the result set is released below
+    }
+}
+
+void FbCursor::finish() {
+    if (rs_ && tra_ && tra_->active()) {
+        Status st;
+        rs_->close(&st);
+        rs_.release();   // a successful close has released the interface
+    }
+    rs_.reset();
+    tra_.reset();
+}
+
+bool FbCursor::fetch(std::size_t maxRows, std::vector<Row>& out) {
+    if (!rs_) return false;
+    if (!tra_->active())
+        throw EngineError(ErrorCategory::Usage, errc::UsageBase,
+                          {"The transaction of this result has ended; its rows can no longer be read"});
+    Status st;
+    for (std::size_t n = 0; n < maxRows; ++n) {
+        if (rs_->fetchNext(&st, out_->buffer()) != Firebird::IStatus::RESULT_OK) {
+            finish();
+            return false;
+        }
+        out.push_back(out_->decode(att_->get(), tra_->get()));
+    }
+    return true;
+}
+
+bool RowsCursor::fetch(std::size_t maxRows, std::vector<Row>& out) {
+    for (std::size_t n = 0; n < maxRows && next_ < rows_.size(); ++n) out.push_back(rows_[next_++]);
+    return next_ < rows_.size();
+}
+
+bool RowsCursor::seek(std::int64_t row) {
+    if (row < 0 || std::size_t(row) > rows_.size()) return false;
+    next_ = std::size_t(row);
+    return true;
+}
+
+}  // namespace vlm::engine::firebird

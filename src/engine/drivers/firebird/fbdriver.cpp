@@ -1,0 +1,29 @@
+// The Firebird driver: registered as "INTRBASE" and, for aliases of the other spelling,
+// "INTERBASE". A plain path opens the file with the embedded engine (no server); "host:/path"
+// and "host/port:/path" go to a server.
+#include "engine/drivers/firebird/fbconnection.h"
+#include "engine/registry.h"
+
+namespace vlm::engine {
+namespace firebird {
+namespace {
+
+class FbDriver : public Driver {
+public:
+    std::string name() const override { return "INTRBASE"; }
+    std::string description() const override { return "InterBase/Firebird database"; }
+    std::unique_ptr<Connection> connect(const ConnectParams& params, Tracer& tracer) override {
+        return std::make_unique<FbConnection>(params, tracer);
+    }
+};
+
+}  // namespace
+}  // namespace firebird
+
+void registerFirebirdDriver(DriverRegistry& registry) {
+    auto make = [] { return std::unique_ptr<Driver>(new firebird::FbDriver); };
+    registry.add("INTRBASE", make);
+    registry.add("INTERBASE", make);
+}
+
+}  // namespace vlm::engine
