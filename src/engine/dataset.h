@@ -127,6 +127,9 @@ public:
     // The current row's driver row (values, key, deleted flag) for drivers' extras.
     const Row& currentRow() const;
 
+    // Rows read from the driver since open: what the row cache has cost so far (grids, tests).
+    std::int64_t fetchedCount() const;
+
 protected:
     // Subclasses open the driver cursor; the dataset owns it until close().
     virtual std::unique_ptr<Cursor> openCursor() = 0;

@@ -20,11 +20,16 @@
 
 namespace vlm::engine {
 
+class Session;
+
 // Connection parameters: target is the database (file path, directory, "host:/path", DSN);
 // params are the alias and login parameters with upper-case names ("USER NAME", "PASSWORD").
 struct ConnectParams {
     std::string target;
     std::map<std::string, std::string> params;
+    // The session that connects (set by Session::connect): drivers that reach other engine
+    // databases, such as the local SQL's ":ALIAS:TABLE" names, open them through it.
+    Session* session = nullptr;
     std::string param(const std::string& name, const std::string& def = {}) const {
         auto it = params.find(name);
         return it == params.end() ? def : it->second;

@@ -62,7 +62,9 @@ public:
     bool isAlias(const std::string& name);
     std::string aliasDriverName(const std::string& alias);   // throws UnknownAlias
     std::vector<std::string> aliasParams(const std::string& alias);
-    std::vector<std::string> driverParams(const std::string& driver);
+    std::vector<std::string> driverParams(const std::string& driver);   // its DB OPEN lines
+    // Sets the given "NAME=value" lines of a driver's DB OPEN section (the defaults of new aliases).
+    void modifyDriverParams(const std::string& driver, const std::vector<std::string>& params);
     // Lines of a configuration path such as "\SYSTEM\INIT" or "\DRIVERS\INTRBASE\DB OPEN".
     std::vector<std::string> configParams(const std::string& path);
     void addAlias(const std::string& name, const std::string& driver, const std::vector<std::string>& params);

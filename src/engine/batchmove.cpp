@@ -1,0 +1,158 @@
+// Batch move: the source dataset read record by record as a cursor, written through the
+// destination driver's appendRows, in one transaction on SQL destinations.
+#include "batchmove.h"
+
+#include <cctype>
+
+#include "dataset.h"
+#include "error.h"
+#include "table.h"
+
+namespace vlm::engine {
+namespace {
+
+bool sameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string trim(const std::string& s) {
+    auto b = s.find_first_not_of(" \t\r\n"), e = s.find_last_not_of(" \t\r\n");
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+[[noreturn]] void usage(const std::string& text, int code = errc::UsageBase) {
+    throw EngineError(ErrorCategory::Usage, code, {text});
+}
+
+// The source dataset's records from the first on, with its filter, as a cursor.
+class DatasetCursor : public Cursor {
+public:
+    explicit DatasetCursor(Dataset& ds) : ds_(ds) {
+        for (int i = 0; i < ds.fieldCount(); ++i) defs_.push_back(ds.field(i).def());
+    }
+    const std::vector<FieldDef>& fields() const override { return defs_; }
+    bool fetch(std::size_t maxRows, std::vector<Row>& out) override {
+        if (!started_) {
+            ds_.first();
+            started_ = true;
+        }
+        for (std::size_t n = 0; n < maxRows && !ds_.eof(); ++n) {
+            Row r;
+            for (int i = 0; i < ds_.fieldCount(); ++i) r.values.push_back(ds_.field(i).value());
+            out.push_back(std::move(r));
+            ds_.next();
+        }
+        return !ds_.eof();
+    }
+    std::int64_t rowCount() override { return ds_.recordCount(); }
+
+private:
+    Dataset& ds_;
+    std::vector<FieldDef> defs_;
+    bool started_ = false;
+};
+
+bool tableExists(Connection& c, const std::string& name) {
+    try {
+        c.fieldDefs(name);
+        return true;
+    } catch (const EngineError&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+void BatchMove::execute(Progress* progress) {
+    moved_ = 0;
+    if (!source) usage("Batch move: no source dataset");
+    if (!destination) usage("Batch move: no destination table");
+    const std::string table = destination->tableName();
+    if (table.empty()) usage("Batch move: the destination has no table name");
+    if (!source->active()) source->open();
+    bool reopen = destination->active();
+    destination->close();
+    Connection& conn = destination->connection();
+    if (auto* st = dynamic_cast<Table*>(source); st && &st->connection() == &conn && sameName(st->tableName(), table))
+        usage("Batch move: the source and the destination are the same table");
+
+    std::vector<std::string> columns;
+    std::vector<int> sourceColumns;
+    std::vector<FieldDef> createDefs;
+    if (mode == batCopy) {
+        for (int i = 0; i < source->fieldCount(); ++i) {
+            FieldDef d = source->field(i).def();
+            createDefs.push_back(d);
+            columns.push_back(d.name);
+            sourceColumns.push_back(i);
+        }
+    } else {
+        auto destDefs = conn.fieldDefs(table);
+        auto destField = [&](const std::string& n) -> std::string {
+            for (const auto& d : destDefs)
+                if (sameName(d.name, n)) return d.name;
+            usage("Batch move: field '" + n + "' not found in the destination " + table, errc::UnknownField);
+        };
+        auto sourceField = [&](const std::string& n) -> int {
+            for (int i = 0; i < source->fieldCount(); ++i)
+                if (sameName(source->field(i).fieldName(), n)) return i;
+            usage("Batch move: field '" + n + "' not found in the source", errc::UnknownField);
+        };
+        std::vector<std::string> lines;
+        for (const auto& m : mappings)
+            if (!trim(m).empty()) lines.push_back(m);
+        if (lines.empty()) {
+            for (const auto& d : destDefs)
+                if (Field* f = source->findField(d.name)) {
+                    columns.push_back(d.name);
+                    sourceColumns.push_back(f->index());
+                }
+            if (columns.empty()) usage("Batch move: no field of the source matches the destination " + table);
+        } else {
+            for (const auto& m : lines) {
+                auto eq = m.find('=');
+                std::string dest = trim(m.substr(0, eq));
+                std::string src = eq == std::string::npos ? dest : trim(m.substr(eq + 1));
+                columns.push_back(destField(dest));
+                sourceColumns.push_back(sourceField(src));
+            }
+        }
+    }
+
+    Capabilities caps = conn.capabilities();
+    bool ownTransaction = caps.sqlBased && caps.transactions && !conn.inTransaction();
+    bool existed = mode == batCopy && tableExists(conn, table);
+    DatasetCursor rows(*source);
+    try {
+        if (ownTransaction) conn.begin();
+        if (mode == batCopy) {
+            if (existed) conn.dropTable(table);
+            conn.createTable(table, createDefs, {});
+        }
+        moved_ = conn.appendRows(table, columns, rows, sourceColumns, progress);
+        if (ownTransaction) conn.commit();
+    } catch (...) {
+        if (ownTransaction) {
+            try {
+                if (conn.inTransaction()) conn.rollback();
+            } catch (const EngineError&) {
+            }
+        }
+        // Servers whose DDL does not roll back (and local tables) may keep the half-copied table.
+        if (mode == batCopy && !existed) {
+            try {
+                if (tableExists(conn, table)) conn.dropTable(table);
+            } catch (const EngineError&) {
+            }
+        }
+        moved_ = 0;
+        throw;
+    }
+    if (reopen) destination->open();
+}
+
+}  // namespace vlm::engine

@@ -1,0 +1,261 @@
+// The vlmtool commands over the default engine session.
+#include "commands.h"
+
+#include <memory>
+
+#include "dumpwriter.h"
+#include "engine/batchmove.h"
+#include "engine/database.h"
+#include "engine/error.h"
+#include "engine/session.h"
+#include "engine/table.h"
+
+namespace vlm::tools {
+
+using namespace vlm::engine;
+
+namespace {
+
+const char* kUsage =
+    "Usage: vlmtool [options] COMMAND ...\n"
+    "  tables DB                      list the tables of DB (--system: with system tables)\n"
+    "  fields DB TABLE                list the fields of TABLE: name, type, size, scale, native type\n"
+    "  dump DB TABLE                  write TABLE as delimited text (header line, one line per row)\n"
+    "  sql DB \"STATEMENT\"             run a statement; rows are written like dump\n"
+    "  copy SRCDB TABLE DSTDB [NEW]   copy TABLE into DSTDB (created or replaced) as NEW or TABLE\n"
+    "  alias add NAME DRIVER [PARAM=VALUE ...]\n"
+    "  alias delete NAME\n"
+    "  alias list                     aliases of the configuration file and their drivers\n"
+    "  demo FILE                      write the demo SQLite database FILE\n"
+    "DB is an alias, a directory of local tables, or DRIVER:TARGET (SQLITE:/data/x.sqlite).\n"
+    "Options: --user NAME, --password TEXT, --delimiter C (a character, or \\t; default tab),\n"
+    "         --system. The configuration file is $VLM_ENGINE_CFG or IDAPI32.CFG beside vlmtool.\n"
+    "In values a tab, line feed, carriage return, backslash and the delimiter are written\n"
+    "as \\t, \\n, \\r, \\\\ and \\ followed by the delimiter; NULL is an empty field.\n";
+
+struct UsageError {
+    std::string text;
+    bool help = false;   // --help: the usage on standard output, success
+};
+
+struct Options {
+    std::string user, password;
+    char delimiter = '\t';
+    bool system = false;
+    std::vector<std::string> words;
+
+    std::vector<std::string> login() const {
+        std::vector<std::string> p;
+        if (!user.empty()) p.push_back("USER NAME=" + user);
+        if (!password.empty()) p.push_back("PASSWORD=" + password);
+        return p;
+    }
+};
+
+Options parse(const std::vector<std::string>& args) {
+    Options o;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto valueOf = [&](const char* opt) -> std::string {
+            std::string name = opt;
+            if (a.size() > name.size() && a.compare(0, name.size() + 1, name + "=") == 0)
+                return a.substr(name.size() + 1);
+            if (i + 1 >= args.size()) throw UsageError{name + " needs a value"};
+            return args[++i];
+        };
+        auto is = [&](const char* opt) {
+            std::string name = opt;
+            return a == name || a.rfind(name + "=", 0) == 0;
+        };
+        if (a == "--") {
+            o.words.insert(o.words.end(), args.begin() + std::ptrdiff_t(i) + 1, args.end());
+            break;
+        } else if (is("--user")) {
+            o.user = valueOf("--user");
+        } else if (is("--password")) {
+            o.password = valueOf("--password");
+        } else if (is("--delimiter")) {
+            std::string d = parseDelimiter(valueOf("--delimiter"));
+            if (d.empty()) throw UsageError{"--delimiter takes one character (not a backslash or line break), or \\t"};
+            o.delimiter = d[0];
+        } else if (a == "--system") {
+            o.system = true;
+        } else if (a == "--help" || a == "-h") {
+            throw UsageError{{}, true};
+        } else if (a.size() > 2 && a.rfind("--", 0) == 0) {
+            throw UsageError{"unknown option " + a};
+        } else {
+            o.words.push_back(a);
+        }
+    }
+    return o;
+}
+
+void need(const Options& o, std::size_t min, std::size_t max, const char* what) {
+    if (o.words.size() < min || o.words.size() > max) throw UsageError{std::string("usage: vlmtool ") + what};
+}
+
+// Opens the rows of a table: the table cursor for local tables, a SELECT on servers.
+std::unique_ptr<Cursor> openRows(Connection& conn, const std::string& table) {
+    if (!conn.capabilities().sqlBased) return conn.openTable(table, TableOpenOptions{});
+    auto st = conn.prepare("SELECT * FROM " + conn.quoteTable(table));
+    auto cur = st->execute();
+    if (!cur) throw EngineError(ErrorCategory::Sql, "The table returned no rows: " + table);
+    return cur;
+}
+
+void writeAll(Cursor& cur, std::FILE* out, char delimiter) {
+    DumpWriter w(out, delimiter);
+    w.header(cur.fields());
+    std::vector<Row> rows;
+    rows.reserve(1024);
+    bool more = true;
+    while (more) {
+        rows.clear();
+        more = cur.fetch(1024, rows);
+        w.rows(rows);
+    }
+    w.flush();
+}
+
+int cmdTables(Session& s, const Options& o, std::FILE* out) {
+    need(o, 2, 2, "tables DB");
+    auto conn = s.connect(o.words[1], o.login());
+    std::string text;
+    for (const auto& t : conn->tables(o.system)) text += t.name + "\n";
+    std::fputs(text.c_str(), out);
+    return 0;
+}
+
+int cmdFields(Session& s, const Options& o, std::FILE* out) {
+    need(o, 3, 3, "fields DB TABLE");
+    auto conn = s.connect(o.words[1], o.login());
+    auto defs = conn->fieldDefs(o.words[2]);
+    if (defs.empty())
+        throw EngineError(ErrorCategory::Sql, errc::SqlBase, {"Table not found: " + o.words[2]});
+    std::string text = "NAME\tTYPE\tSIZE\tSCALE\tNATIVE\n";
+    for (const auto& f : defs)
+        text += f.name + "\t" + fieldTypeName(f.type) + "\t" + std::to_string(f.size) + "\t" +
+                std::to_string(f.scale) + "\t" + f.nativeType + "\n";
+    std::fputs(text.c_str(), out);
+    return 0;
+}
+
+int cmdDump(Session& s, const Options& o, std::FILE* out) {
+    need(o, 3, 3, "dump DB TABLE");
+    auto conn = s.connect(o.words[1], o.login());
+    auto cur = openRows(*conn, o.words[2]);
+    writeAll(*cur, out, o.delimiter);
+    return 0;
+}
+
+int cmdSql(Session& s, const Options& o, std::FILE* out) {
+    need(o, 3, 3, "sql DB \"STATEMENT\"");
+    auto conn = s.connect(o.words[1], o.login());
+    auto st = conn->prepare(o.words[2]);
+    if (auto cur = st->execute()) {
+        writeAll(*cur, out, o.delimiter);
+    } else if (st->rowsAffected() >= 0) {
+        std::fprintf(out, "Rows affected: %lld\n", static_cast<long long>(st->rowsAffected()));
+    }
+    return 0;
+}
+
+int cmdCopy(Session& s, const Options& o, std::FILE* out) {
+    need(o, 4, 5, "copy SRCDB TABLE DSTDB [NEWNAME]");
+    Database src(&s), dst(&s);
+    src.setDatabaseName(o.words[1]);
+    src.params() = o.login();
+    dst.setDatabaseName(o.words[3]);
+    dst.params() = o.login();
+    src.open();
+    dst.open();
+    Table from, to;
+    from.setDatabase(&src);
+    from.setTableName(o.words[2]);
+    to.setDatabase(&dst);
+    to.setTableName(o.words.size() > 4 ? o.words[4] : o.words[2]);
+    from.open();
+    BatchMove move;
+    move.source = &from;
+    move.destination = &to;
+    move.mode = batCopy;
+    move.execute();
+    std::fprintf(out, "%lld rows copied to %s\n", static_cast<long long>(move.movedCount()),
+                 to.tableName().c_str());
+    return 0;
+}
+
+int cmdAlias(Session& s, const Options& o, std::FILE* out) {
+    if (o.words.size() < 2) throw UsageError{"usage: vlmtool alias add|delete|list ..."};
+    const std::string& sub = o.words[1];
+    if (sub == "list") {
+        need(o, 2, 2, "alias list");
+        std::string text;
+        for (const auto& a : s.aliasNames()) text += a + "\t" + s.aliasDriverName(a) + "\n";
+        std::fputs(text.c_str(), out);
+        return 0;
+    }
+    if (sub == "add") {
+        if (o.words.size() < 4) throw UsageError{"usage: vlmtool alias add NAME DRIVER [PARAM=VALUE ...]"};
+        std::vector<std::string> params(o.words.begin() + 4, o.words.end());
+        for (const auto& p : params)
+            if (p.find('=') == std::string::npos) throw UsageError{"not a PARAM=VALUE argument: " + p};
+        s.addAlias(o.words[2], o.words[3], params);
+        s.saveConfigFile();
+        return 0;
+    }
+    if (sub == "delete") {
+        need(o, 3, 3, "alias delete NAME");
+        s.deleteAlias(o.words[2]);
+        s.saveConfigFile();
+        return 0;
+    }
+    throw UsageError{"unknown alias command " + sub};
+}
+
+int cmdDemo(const Options& o, std::FILE* out) {
+    need(o, 2, 2, "demo FILE");
+    auto tables = writeDemoDatabase(o.words[1]);
+    std::fprintf(out, "Demo database written: %s (%zu tables)\n", o.words[1].c_str(), tables.size());
+    return 0;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    try {
+        Options o = parse(args);
+        if (o.words.empty()) throw UsageError{};
+        const std::string& cmd = o.words[0];
+        if (cmd == "demo") return cmdDemo(o, out);
+        Session& s = Session::defaultSession();
+        if (cmd == "alias" || !s.configErrors().empty())
+            for (const auto& e : s.configErrors()) std::fprintf(err, "vlmtool: warning: %s\n", e.c_str());
+        if (cmd == "tables") return cmdTables(s, o, out);
+        if (cmd == "fields") return cmdFields(s, o, out);
+        if (cmd == "dump") return cmdDump(s, o, out);
+        if (cmd == "sql") return cmdSql(s, o, out);
+        if (cmd == "copy") return cmdCopy(s, o, out);
+        if (cmd == "alias") return cmdAlias(s, o, out);
+        throw UsageError{"unknown command " + cmd};
+    } catch (const UsageError& u) {
+        if (u.help) {
+            std::fputs(kUsage, out);
+            return 0;
+        }
+        if (!u.text.empty()) std::fprintf(err, "vlmtool: %s\n", u.text.c_str());
+        std::fputs(kUsage, err);
+        return 2;
+    } catch (const EngineError& e) {
+        std::fflush(out);
+        std::fprintf(err, "vlmtool: %s\n", e.what());
+        return 1;
+    } catch (const std::exception& e) {
+        std::fflush(out);
+        std::fprintf(err, "vlmtool: %s\n", e.what());
+        return 1;
+    }
+}
+
+}  // namespace vlm::tools

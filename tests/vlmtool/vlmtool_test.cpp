@@ -1,0 +1,252 @@
+// vlmtool as users run it: the program on temporary SQLite files, its output, status and errors.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tools/vlmtool/dumpwriter.h"
+
+namespace fs = std::filesystem;
+using vlm::engine::Value;
+using vlm::tools::DumpWriter;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string readAll(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+std::string shellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class VlmtoolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("vlm_vlmtool_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        cfg = (dir / "IDAPI32.CFG").string();
+        db = (dir / "data.sqlite").string();
+        sql(db,
+            "CREATE TABLE T (ID INTEGER PRIMARY KEY, NAME VARCHAR(20), NOTE TEXT, AMOUNT DOUBLE);"
+            "INSERT INTO T VALUES (1, 'plain', 'tab\there', 1.5);"
+            "INSERT INTO T VALUES (2, 'lines', 'one' || char(10) || 'two' || char(13), NULL);"
+            "INSERT INTO T VALUES (3, 'back\\slash', NULL, -2);"
+            "INSERT INTO T VALUES (4, 'a,b;c|d', '', 0.1);"
+            "INSERT INTO T VALUES (5, 'Москва', 'end\\', 1e20);");
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    static void sql(const std::string& file, const std::string& text) {
+        sqlite3* h = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &h), SQLITE_OK);
+        char* msg = nullptr;
+        int rc = sqlite3_exec(h, text.c_str(), nullptr, nullptr, &msg);
+        std::string m = msg ? msg : "";
+        sqlite3_free(msg);
+        sqlite3_close(h);
+        ASSERT_EQ(rc, SQLITE_OK) << m;
+    }
+
+    Result run(const std::vector<std::string>& args) {
+        std::string cmd = "VLM_ENGINE_CFG=" + shellQuote(cfg) + " " + shellQuote(VLMTOOL_PATH);
+        for (const auto& a : args) cmd += " " + shellQuote(a);
+        auto errFile = dir / "stderr.txt";
+        cmd += " 2>" + shellQuote(errFile.string());
+        Result r;
+        FILE* p = ::popen(cmd.c_str(), "r");
+        if (!p) return r;
+        std::array<char, 4096> buf;
+        std::size_t n;
+        while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+        int st = ::pclose(p);
+        r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+        r.err = readAll(errFile);
+        return r;
+    }
+
+    fs::path dir;
+    std::string cfg, db;
+};
+
+
+TEST_F(VlmtoolTest, DumpWritesHeaderRowsAndEscapes) {
+    auto r = run({"dump", "SQLITE:" + db, "T"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out,
+              "ID\tNAME\tNOTE\tAMOUNT\n"
+              "1\tplain\ttab\\there\t1.5\n"
+              "2\tlines\tone\\ntwo\\r\t\n"
+              "3\tback\\\\slash\t\t-2\n"
+              "4\ta,b;c|d\t\t0.1\n"
+              "5\tМосква\tend\\\\\t1e+20\n");
+}
+
+TEST_F(VlmtoolTest, DelimiterOption) {
+    struct Case { std::vector<std::string> opt; std::string line4; };
+    const Case cases[] = {
+        {{"--delimiter", ","}, "4,a\\,b;c|d,,0.1"},
+        {{"--delimiter=;"}, "4;a,b\\;c|d;;0.1"},
+        {{"--delimiter", "|"}, "4|a,b;c\\|d||0.1"},
+        {{"--delimiter", "\\t"}, "4\ta,b;c|d\t\t0.1"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"dump"};
+        args.insert(args.end(), c.opt.begin(), c.opt.end());
+        args.push_back("SQLITE:" + db);
+        args.push_back("T");
+        auto r = run(args);
+        ASSERT_EQ(r.status, 0) << c.opt[0] << r.err;
+        std::istringstream lines(r.out);
+        std::string line;
+        for (int i = 0; i < 5; ++i) std::getline(lines, line);
+        EXPECT_EQ(line, c.line4) << c.opt.back();
+    }
+    auto bad = run({"dump", "--delimiter", "ab", "SQLITE:" + db, "T"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("--delimiter takes one character"), std::string::npos) << bad.err;
+}
+
+TEST_F(VlmtoolTest, FailuresGiveStatusAndEngineErrorOnStderr) {
+    std::string text = (dir / "text.sqlite").string();
+    { std::ofstream(text) << "plain text, certainly no SQLite database, long enough to be read\n"; }
+    struct Case { const char* name; std::vector<std::string> args; int status; std::string err; };
+    const Case cases[] = {
+        {"unknown table", {"dump", "SQLITE:" + db, "NOPE"}, 1, "no such table"},
+        {"bad statement", {"sql", "SQLITE:" + db, "SELEKT 1"}, 1, "syntax error"},
+        {"not a database", {"tables", "SQLITE:" + text}, 1, "not a database"},
+        {"unknown alias", {"alias", "delete", "NOALIAS"}, 1, "vlmtool: Unknown alias: NOALIAS\n"},
+        {"unknown driver", {"alias", "add", "X", "NODRIVER"}, 1, "vlmtool: Unknown driver: NODRIVER\n"},
+        {"no command", {}, 2, "Usage: vlmtool"},
+        {"unknown command", {"frobnicate"}, 2, "vlmtool: unknown command frobnicate\n"},
+        {"missing table", {"dump", "SQLITE:" + db}, 2, "vlmtool: usage: vlmtool dump DB TABLE\n"},
+        {"unknown option", {"--colour", "tables", "SQLITE:" + db}, 2, "vlmtool: unknown option --colour\n"},
+        {"bad alias param", {"alias", "add", "X", "SQLITE", "novalue"}, 2, "not a PARAM=VALUE argument: novalue"},
+    };
+    for (const auto& c : cases) {
+        auto r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << c.name << ": " << r.err;
+    }
+    EXPECT_FALSE(fs::exists(cfg));   // failed alias commands wrote nothing
+}
+
+TEST_F(VlmtoolTest, SqlTablesAndFields) {
+    auto r = run({"sql", "SQLITE:" + db, "SELECT NAME, AMOUNT * 2 AS TWICE FROM T WHERE ID < 3 ORDER BY ID"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "NAME\tTWICE\nplain\t3\nlines\t\n");
+    r = run({"sql", "SQLITE:" + db, "UPDATE T SET AMOUNT = 0 WHERE ID > 3"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Rows affected: 2\n");
+
+    sql(db, "CREATE VIEW V AS SELECT ID FROM T");
+    r = run({"tables", "SQLITE:" + db});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "T\nV\n");
+
+    r = run({"fields", "SQLITE:" + db, "T"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::string header, first;
+    std::getline(lines, header);
+    std::getline(lines, first);
+    EXPECT_EQ(header, "NAME\tTYPE\tSIZE\tSCALE\tNATIVE");
+    EXPECT_EQ(first.substr(0, 3), "ID\t");
+}
+
+TEST_F(VlmtoolTest, AliasesLiveInTheConfigurationFile) {
+    { std::ofstream(cfg) << "; my own notes\n[MY TOOL]\nanything\n"; }
+    auto r = run({"alias", "add", "MAIN", "SQLITE", "SERVER NAME=" + db});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run({"alias", "add", "SECOND", "sqlite", "SERVER NAME=/nowhere.sqlite"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run({"alias", "list"});
+    EXPECT_EQ(r.out, "MAIN\tSQLITE\nSECOND\tSQLITE\n");
+
+    r = run({"dump", "MAIN", "T"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 22), "ID\tNAME\tNOTE\tAMOUNT\n1\t");
+
+    r = run({"alias", "delete", "second"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(run({"alias", "list"}).out, "MAIN\tSQLITE\n");
+    std::string text = readAll(cfg);
+    EXPECT_EQ(text.rfind("; my own notes\n[MY TOOL]\nanything\n", 0), 0u) << text;
+
+    // A broken line is reported as a warning with file and line; the rest still works.
+    { std::ofstream(cfg, std::ios::app) << "broken line\n"; }
+    r = run({"alias", "list"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "MAIN\tSQLITE\n");
+    EXPECT_NE(r.err.find("Configuration file " + cfg + ", line "), std::string::npos) << r.err;
+}
+
+TEST_F(VlmtoolTest, CopyMakesTheSameRowsInAnotherDatabase) {
+    std::string dst = (dir / "copy.sqlite").string();
+    auto r = run({"copy", "SQLITE:" + db, "T", "SQLITE:" + dst, "T2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "5 rows copied to T2\n");
+    auto src = run({"dump", "SQLITE:" + db, "T"});
+    auto copy = run({"dump", "SQLITE:" + dst, "T2"});
+    EXPECT_EQ(copy.status, 0) << copy.err;
+    EXPECT_EQ(copy.out, src.out);
+    // Copying again replaces the table rather than doubling it.
+    ASSERT_EQ(run({"copy", "SQLITE:" + db, "T", "SQLITE:" + dst, "T2"}).status, 0);
+    EXPECT_EQ(run({"dump", "SQLITE:" + dst, "T2"}).out, src.out);
+}
+
+TEST_F(VlmtoolTest, DemoWritesADatabaseThatDumps) {
+    std::string demo = (dir / "demo.sqlite").string();
+    auto r = run({"demo", demo});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run({"tables", "SQLITE:" + demo});
+    EXPECT_EQ(r.out, "BIG_ORDERS\nCUSTOMER\nORDERS\n");
+    r = run({"dump", "SQLITE:" + demo, "CUSTOMER"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("два\\tстолбца"), std::string::npos) << r.out;
+    EXPECT_EQ(run({"demo", demo}).status, 0);   // written again over the old file
+}
+
+TEST(DumpWriter, ValueTexts) {
+    struct Case { Value v; char delim; std::string text; };
+    const Case cases[] = {
+        {Value(), '\t', ""},
+        {Value(std::int64_t(-9223372036854775807LL - 1)), '\t', "-9223372036854775808"},
+        {Value("a\tb\nc\\d\re"), '\t', "a\\tb\\nc\\\\d\\re"},
+        {Value("x,y"), ',', "x\\,y"},
+        {Value("x,y"), '\t', "x,y"},
+        {Value(true), '\t', "True"},
+        {Value(vlm::engine::Decimal{"-12.50"}), '\t', "-12.50"},
+        {Value(vlm::engine::Date{1998, 4, 1}), '\t', "1998-04-01"},
+        {Value(vlm::engine::Bytes{0x00, 0xAB}), '\t', "00AB"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        DumpWriter::appendValue(out, c.v, c.delim);
+        EXPECT_EQ(out, c.text) << c.text;
+    }
+    EXPECT_EQ(vlm::tools::parseDelimiter("\\t"), "\t");
+    EXPECT_EQ(vlm::tools::parseDelimiter(";"), ";");
+    EXPECT_EQ(vlm::tools::parseDelimiter("\\"), "");
+    EXPECT_EQ(vlm::tools::parseDelimiter(""), "");
+}
+
+}  // namespace
