@@ -194,7 +194,32 @@ struct FileVtab {
     std::string path;
     std::vector<FieldDef> fields;
     std::unique_ptr<TableFile> writer;   // open while a statement changes the table
+    // Tables without soft delete (Paradox) move records when one is removed or its key changes,
+    // while SQLite keeps the record numbers it read at the start of the statement: where each
+    // of those records is now, filled on the first move of a statement.
+    std::vector<std::int64_t> moved;
 };
+
+// The current record number of the record the statement knew as rowid.
+std::int64_t currentRecord(FileVtab* vt, std::int64_t rowid) {
+    if (vt->moved.empty() || rowid < 0 || rowid >= std::int64_t(vt->moved.size())) return rowid;
+    return vt->moved[std::size_t(rowid)];
+}
+
+// Notes that the record at from went to to (-1: removed; from -1: a new record at to).
+void noteMove(FileVtab* vt, std::int64_t count, std::int64_t rowid, std::int64_t from, std::int64_t to) {
+    if (from == to) return;
+    if (vt->moved.empty()) {
+        vt->moved.resize(std::size_t(count));
+        for (std::int64_t i = 0; i < count; ++i) vt->moved[std::size_t(i)] = i;
+    }
+    for (auto& p : vt->moved) {
+        if (p < 0) continue;
+        if (from >= 0 && p > from) --p;
+        if (to >= 0 && p >= to) ++p;
+    }
+    if (rowid >= 0 && rowid < std::int64_t(vt->moved.size())) vt->moved[std::size_t(rowid)] = to;
+}
 
 struct FileCursor {
     sqlite3_vtab_cursor base{};
@@ -350,21 +375,31 @@ int fileUpdate(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* r
     auto* vt = reinterpret_cast<FileVtab*>(v);
     try {
         TableFile& t = writerOf(vt);
+        bool shifts = !t.supportsSoftDelete();
         if (argc == 1) {
-            t.deleteRecord(sqlite3_value_int64(argv[0]));
+            std::int64_t rowid = sqlite3_value_int64(argv[0]);
+            std::int64_t count = t.recordCount();
+            std::int64_t at = currentRecord(vt, rowid);
+            t.deleteRecord(at);
+            if (shifts) noteMove(vt, count, rowid, at, -1);
             return SQLITE_OK;
         }
         std::vector<Value> vals;
         for (std::size_t i = 0; i < vt->fields.size(); ++i) vals.push_back(valueFor(argv[2 + i], &vt->fields[i]));
         if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+            std::int64_t count = t.recordCount();
             *rowid = t.appendRecord(vals);
+            if (shifts && *rowid != count) noteMove(vt, count, -1, -1, *rowid);
         } else {
             std::int64_t oldId = sqlite3_value_int64(argv[0]), newId = sqlite3_value_int64(argv[1]);
             if (oldId != newId) {
                 setError(v, "The record number of a local table cannot be changed");
                 return SQLITE_CONSTRAINT;
             }
-            t.updateRecord(oldId, vals);
+            std::int64_t count = t.recordCount();
+            std::int64_t at = currentRecord(vt, oldId);
+            std::int64_t now = t.updateRecord(at, vals);
+            if (shifts) noteMove(vt, count, oldId, at, now);
         }
         return SQLITE_OK;
     } catch (const std::exception& e) {
@@ -373,7 +408,10 @@ int fileUpdate(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* r
     }
 }
 
-int fileBegin(sqlite3_vtab*) { return SQLITE_OK; }
+int fileBegin(sqlite3_vtab* v) {
+    reinterpret_cast<FileVtab*>(v)->moved.clear();
+    return SQLITE_OK;
+}
 int fileSync(sqlite3_vtab* v) {
     auto* vt = reinterpret_cast<FileVtab*>(v);
     try {
@@ -387,6 +425,7 @@ int fileSync(sqlite3_vtab* v) {
 int fileCommit(sqlite3_vtab* v) {
     auto* vt = reinterpret_cast<FileVtab*>(v);
     try {
+        vt->moved.clear();
         vt->writer.reset();   // flushes and rebuilds the indexes
     } catch (...) {
     }
