@@ -37,6 +37,7 @@ void TForm1::bindAction(const QString& name, std::function<void()> command) {
     if (QAction* a = action(name)) {
         connect(a, &QAction::triggered, this, [command] { command(); });
         a->setEnabled(true);
+        a->setProperty("vlmBound", true);  // the server-kind menu rule enables bound items only
     }
 }
 
@@ -44,6 +45,7 @@ void TForm1::bindButton(const QString& name, std::function<void()> command) {
     if (QAbstractButton* b = findChild<QAbstractButton*>(name)) {
         connect(b, &QAbstractButton::clicked, this, [command] { command(); });
         b->setEnabled(true);
+        b->setProperty("vlmBound", true);
     }
 }
 

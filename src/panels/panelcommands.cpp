@@ -1,0 +1,475 @@
+// TPanels: the key table, panel entry events, group selection, incremental search, sorting,
+// scopes and filter, view styles, dragging, packing and the table-list text.
+#include "panels/panelcontroller.h"
+#include "engine/table.h"
+#include <QAction>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "panels/formoptions.h"
+#include "panels/formsel.h"
+#include "panels/names.h"
+#include "shell/language.h"
+#include "shell/qtext.h"
+#include "shell/textform.h"
+#include "shell/texthelpers.h"
+
+namespace vlm::panels {
+
+using shell::fromQ;
+using shell::toQ;
+
+namespace {
+const char* sideName(Side s, const char* left, const char* right) { return s == Side::Left ? left : right; }
+}
+
+void TPanels::bindCommands() {
+    auto bind = [this](const char* name, std::function<void()> f) { form_.bindAction(toQ(name), std::move(f)); };
+    for (Side s : {Side::Left, Side::Right}) {
+        bind(sideName(s, "NAlphabeticLeft", "NAlphabeticRight"), [this, s] { setSorted(s, true); });
+        bind(sideName(s, "NUnsortedLeft", "NUnsortedRight"), [this, s] { setSorted(s, false); });
+        bind(sideName(s, "NAllSystablesLeft", "NAllSystablesRight"), [this, s] { setScope(s, Scope::AllTables); });
+        bind(sideName(s, "NAllTablesLeft", "NAllTablesRight"), [this, s] { setScope(s, Scope::AllUsersTables); });
+        bind(sideName(s, "NUserTablesLeft", "NUserTablesRight"), [this, s] { setScope(s, Scope::UserTables); });
+        bind(sideName(s, "SetFilterLeft", "SetFilterRight"), [this, s] {
+            // The check follows the filter setting; the dialog changes it.
+            if (QAction* a = form_.action(toQ(sideName(s, "SetFilterLeft", "SetFilterRight"))))
+                a->setChecked(panelSettings(s).filterOn);
+            openOptions(s == Side::Left ? 0 : 1);
+        });
+        bind(sideName(s, "NReReadLeft", "NReReadRight"), [this, s] { reRead(s); });
+        bind(sideName(s, "NSelectDatabaseLeft", "NSelectDataBaseRight"), [this, s] { selectDatabase(s); });
+        bind(sideName(s, "DisconnectLeft", "DisconnectRight"), [this, s] { disconnectPanel(s, false); });
+    }
+    bind("PackDbaseTable1", [this] { packTable(); });
+    bind("GetTablesList1", [this] { getTablesList(); });
+    bind("SelectGroup1", [this] { groupSelect(active(), true); });
+    bind("Removeselect1", [this] { groupSelect(active(), false); });
+    bind("Searchtable1", [this] { startSearch(); });
+    bind("NProgramoptions", [this] { openOptions(-1); });
+    bind("Icon1", [this] { setViewStyle(ViewStyle::Icon); });
+    bind("SmallIcon1", [this] { setViewStyle(ViewStyle::SmallIcon); });
+    bind("List1", [this] { setViewStyle(ViewStyle::List); });
+    bind("Report1", [this] { setViewStyle(ViewStyle::Report); });
+    bind("ReportGridLines", [this] { setGridLines(!gridLines_); });
+    for (const char* n : {"Icon1", "SmallIcon1", "List1", "Report1", "ReportGridLines"})
+        if (QAction* a = form_.action(toQ(n))) a->setCheckable(true);
+
+    auto button = [this](const char* name, std::function<void()> f) { form_.bindButton(toQ(name), std::move(f)); };
+    button("BReRead", [this] { reconnect(); });
+    button("BselectDataBase", [this] {
+        if (side(active()).db.connected()) {
+            disconnectPanel(active(), true);
+        } else {
+            selectDatabase(active());
+            if (QToolButton* b = form_.toolButton(QStringLiteral("BselectDataBase"))) b->setChecked(true);
+        }
+    });
+    button("BSysAll", [this] { setScope(active(), Scope::AllTables); });
+    button("BAll", [this] { setScope(active(), Scope::AllUsersTables); });
+    button("BUser", [this] { setScope(active(), Scope::UserTables); });
+    button("BFilter", [this] {
+        toggleFilter(form_.toolButton(QStringLiteral("BFilter"))->isChecked());
+    });
+    button("BSort", [this] { sortButton(true); });
+    button("BUnSort", [this] { sortButton(false); });
+    button("BSetOptions", [this] { openOptions(-1); });
+    button("BDetails", [this] { setViewStyle(ViewStyle::Report); });
+    button("BLarge", [this] { setViewStyle(ViewStyle::Icon); });
+    button("BSmall", [this] { setViewStyle(ViewStyle::SmallIcon); });
+    button("BList", [this] { setViewStyle(ViewStyle::List); });
+    if (QToolButton* b = form_.toolButton(QStringLiteral("BselectDataBase"))) b->setCheckable(true);
+    if (QToolButton* b = form_.toolButton(QStringLiteral("BFilter"))) b->setCheckable(true);
+}
+
+// --- Events -----------------------------------------------------------------------------------
+
+bool TPanels::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == form_.searchEdit()) {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            endSearch();
+            return true;
+        }
+        if (event->type() == QEvent::FocusOut && searching_) endSearch();
+        return QObject::eventFilter(watched, event);
+    }
+    if (!isList(watched)) return QObject::eventFilter(watched, event);
+    const Side s = sideOf(watched);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        panelEntry(s);
+        break;
+    case QEvent::MouseButtonPress:
+        if (!listView(s)->hasFocus()) listView(s)->setFocus(Qt::MouseFocusReason);
+        break;
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyRelease:
+        clickOrKeyRelease(s);
+        break;
+    case QEvent::KeyPress: {
+        auto* k = static_cast<QKeyEvent*>(event);
+        if (k->modifiers() & Qt::KeypadModifier) {
+            if (k->key() == Qt::Key_Plus) { groupSelect(s, true); return true; }
+            if (k->key() == Qt::Key_Minus) { groupSelect(s, false); return true; }
+        }
+        if (k->key() == Qt::Key_Delete && k->modifiers() == Qt::NoModifier) {
+            if (QPushButton* b = form_.functionButton(QStringLiteral("BDelete")); b && b->isEnabled()) b->click();
+            return true;
+        }
+        break;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* d = static_cast<QDragMoveEvent*>(event);
+        if (qobject_cast<QAbstractItemView*>(d->source())) {
+            d->setDropAction(Qt::CopyAction);
+            d->accept();
+        } else {
+            d->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* d = static_cast<QDropEvent*>(event);
+        if (qobject_cast<QAbstractItemView*>(d->source())) {
+            d->setDropAction(Qt::CopyAction);
+            d->accept();
+            // The drop is the copy command (the copy window), when this build has it.
+            if (QPushButton* b = form_.functionButton(QStringLiteral("BCopy")); b && b->isEnabled()) b->click();
+        }
+        return true;
+    }
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool TPanels::keyDown(QKeyEvent& e) {
+    const Qt::KeyboardModifiers mods = e.modifiers() & ~Qt::KeypadModifier;
+    if (e.key() == Qt::Key_S && mods == Qt::ControlModifier && !form_.searchPanel()->isVisible()) {
+        startSearch();
+        return true;
+    }
+    if (e.key() == Qt::Key_F1 && mods == Qt::ControlModifier) {
+        switchPanels();
+        return true;
+    }
+    if (mods == Qt::AltModifier && (e.key() == Qt::Key_F1 || e.key() == Qt::Key_F2)) {
+        selectDatabase(e.key() == Qt::Key_F1 ? Side::Left : Side::Right);
+        return true;
+    }
+    if ((e.modifiers() & Qt::KeypadModifier) && (e.key() == Qt::Key_Plus || e.key() == Qt::Key_Minus)) {
+        QWidget* f = QApplication::focusWidget();
+        if (f && isList(f)) {
+            groupSelect(sideOf(f), e.key() == Qt::Key_Plus);
+            return true;
+        }
+    }
+    return false;
+}
+
+// --- Focus ---------------------------------------------------------------------------------
+
+void TPanels::rememberFocus() {
+    for (Side s : {Side::Left, Side::Right}) {
+        int i = focusedIndex(s);
+        side(s).savedIndex = i;
+        side(s).savedCaption = i >= 0 ? itemCaption(s, i) : QString();
+    }
+}
+
+void TPanels::selectOnly(Side s, int index) {
+    QTreeWidget* t = tree(s);
+    QTreeWidgetItem* it = t->topLevelItem(index);
+    if (!it) return;
+    QModelIndex mi = t->model()->index(index, 0);
+    t->selectionModel()->setCurrentIndex(mi, QItemSelectionModel::NoUpdate);
+    it->setSelected(true);
+    listView(s)->scrollTo(mi);
+}
+
+void TPanels::restoreFocus(Side s) {
+    int n = itemCount(s);
+    int i = side(s).savedIndex;
+    if (n == 0 || i < 0) return;
+    if (i >= n) i = n - 1;
+    tree(s)->clearSelection();
+    selectOnly(s, i);
+}
+
+void TPanels::switchPanels() {
+    Side to = active() == Side::Left ? Side::Right : Side::Left;
+    listView(to)->setFocus(Qt::OtherFocusReason);
+    panelEntry(to);
+}
+
+// --- Group selection ------------------------------------------------------------------------------
+
+void TPanels::groupSelect(Side s, bool select) {
+    TFormSel d(select, lastSelectionMask, &form_);
+    if (d.exec() != QDialog::Accepted) return;
+    groupSelectWithMask(s, select, d.ESel->text());
+}
+
+void TPanels::groupSelectWithMask(Side s, bool select, const QString& maskText) {
+    const std::string mask = trimBlanks(fromQ(maskText));
+    if (mask.empty()) return;
+    QTreeWidget* t = tree(s);
+    if (mask == "*") {
+        for (int i = 0; i < t->topLevelItemCount(); ++i) t->topLevelItem(i)->setSelected(select);
+    } else {
+        int f = focusedIndex(s);
+        if (f >= 0) {
+            t->topLevelItem(f)->setSelected(false);
+            t->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        }
+        const std::string upperMask = upperName(mask);
+        for (int i = 0; i < t->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* it = t->topLevelItem(i);
+            if (maskMatches(upperMask, upperName(fromQ(it->text(0))))) it->setSelected(select);
+        }
+    }
+    lastSelectionMask = maskText;
+    updateStatus(s);
+}
+
+// --- Incremental search --------------------------------------------------------------------------
+
+void TPanels::startSearch() {
+    Side s = active();
+    QTreeWidget* t = tree(s);
+    int f = focusedIndex(s);
+    for (int i = 0; i < t->topLevelItemCount(); ++i)
+        if (i != f) t->topLevelItem(i)->setSelected(false);
+    form_.searchPanel()->show();
+    searching_ = true;
+    searchConnection_ = connect(form_.searchEdit(), &QLineEdit::textChanged, this, &TPanels::searchStep);
+    form_.searchEdit()->setFocus();
+}
+
+void TPanels::searchStep(const QString& typed) {
+    std::string text = fromQ(typed);
+    if (trimBlanks(text).empty()) return;
+    const bool ignoreCase = settings_.searchMatchCase;
+    if (ignoreCase) text = upperName(text);
+    Side s = active();
+    QTreeWidget* t = tree(s);
+    for (int i = 0; i < t->topLevelItemCount(); ++i) {
+        std::string caption = fromQ(t->topLevelItem(i)->text(0));
+        if (ignoreCase) caption = upperName(caption);
+        bool hit = settings_.searchFirstPos ? caption.rfind(text, 0) == 0 : caption.find(text) != std::string::npos;
+        if (!hit) continue;
+        int f = focusedIndex(s);
+        if (f >= 0) t->topLevelItem(f)->setSelected(false);
+        selectOnly(s, i);
+        return;
+    }
+}
+
+void TPanels::endSearch() {
+    if (!searching_) return;
+    searching_ = false;
+    disconnect(searchConnection_);
+    form_.searchPanel()->hide();
+    form_.searchEdit()->clear();
+    listView(active())->setFocus();
+}
+
+// --- Sorting, scopes, filter ----------------------------------------------------------------------
+
+void TPanels::setSorted(Side s, bool on) {
+    panelSettings(s).sorted = on;
+    updateSortChecks(s);
+    if (on) {
+        side(s).tables->sortDisplayNames(true);
+        bool sql = false;
+        try {
+            sql = side(s).db.isSqlBased();
+        } catch (const std::exception&) {}
+        fillList(s, sql, panelSettings(s).userName);
+        if (s == active())
+            if (QToolButton* b = form_.toolButton(QStringLiteral("BSort"))) b->setChecked(true);
+    } else {
+        side(s).tables->sortDisplayNames(false);
+        buildPanel(s);
+        if (s == active())
+            if (QToolButton* b = form_.toolButton(QStringLiteral("BUnSort"))) b->setChecked(true);
+    }
+}
+
+void TPanels::sortButton(bool sorted) {
+    Side s = active();
+    if (sorted) {
+        setSorted(s, true);
+        int f = focusedIndex(s);
+        if (f >= 0) listView(s)->scrollTo(tree(s)->model()->index(f, 0));
+        return;
+    }
+    rememberFocus();
+    setSorted(s, false);
+    if (!side(s).savedCaption.isEmpty()) {
+        int i = side(s).tables->indexOf(fromQ(side(s).savedCaption));
+        if (i >= 0 && i < itemCount(s)) {
+            tree(s)->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+            selectOnly(s, i);
+        }
+    }
+}
+
+void TPanels::setScope(Side s, Scope sc) {
+    ListScope l{panelSettings(s).systemTables, panelSettings(s).userTables};
+    panels::setScope(l, sc);
+    panelSettings(s).systemTables = l.systemTables;
+    panelSettings(s).userTables = l.userTablesOnly;
+    updateScopeChecks(s);
+    buildPanel(s);
+    if (s == active()) {
+        const char* b = sc == Scope::UserTables ? "BUser" : sc == Scope::AllTables ? "BSysAll" : "BAll";
+        if (QToolButton* tb = form_.toolButton(toQ(b))) tb->setChecked(true);
+    }
+}
+
+void TPanels::toggleFilter(bool on) {
+    Side s = active();
+    panelSettings(s).filterOn = on;
+    if (QAction* a = form_.action(toQ(sideName(s, "SetFilterLeft", "SetFilterRight")))) a->setChecked(on);
+    buildPanel(s);
+}
+
+// --- View styles ------------------------------------------------------------------------------
+
+void TPanels::setViewStyle(ViewStyle v) {
+    view_ = v;
+    for (Side s : {Side::Left, Side::Right}) {
+        QTreeWidget* t = tree(s);
+        QListView* l = side(s).icons;
+        bool hadFocus = t->hasFocus() || l->hasFocus();
+        if (v == ViewStyle::Report) {
+            l->hide();
+            t->show();
+        } else {
+            l->setViewMode(v == ViewStyle::Icon ? QListView::IconMode : QListView::ListMode);
+            l->setIconSize(v == ViewStyle::Icon ? QSize(32, 32) : QSize(16, 16));
+            l->setFlow(v == ViewStyle::List ? QListView::TopToBottom : QListView::LeftToRight);
+            l->setWrapping(true);
+            l->setGridSize(v == ViewStyle::Icon ? QSize(96, 64) : QSize());
+            l->setWordWrap(v == ViewStyle::Icon);
+            l->setMovement(QListView::Static);
+            t->hide();
+            l->show();
+        }
+        if (hadFocus) listView(s)->setFocus();
+    }
+    const char* checks[4] = {"Icon1", "SmallIcon1", "List1", "Report1"};
+    const char* buttons[4] = {"BLarge", "BSmall", "BList", "BDetails"};
+    for (int i = 0; i < 4; ++i)
+        if (QAction* a = form_.action(toQ(checks[i]))) {
+            a->setCheckable(true);
+            a->setChecked(i == int(v));
+        }
+    if (QToolButton* b = form_.toolButton(toQ(buttons[int(v)]))) b->setChecked(true);
+    if (QAction* g = form_.action(QStringLiteral("ReportGridLines"))) g->setEnabled(v == ViewStyle::Report);
+}
+
+void TPanels::setGridLines(bool on) {
+    gridLines_ = on;
+    if (QAction* g = form_.action(QStringLiteral("ReportGridLines"))) g->setChecked(on);
+    const QString sheet = on ? QStringLiteral("QTreeView::item { border-right: 1px solid #c0c0c0; border-bottom: 1px solid #c0c0c0; }")
+                             : QString();
+    for (Side s : {Side::Left, Side::Right}) tree(s)->setStyleSheet(sheet);
+}
+
+// --- Packing -----------------------------------------------------------------------------------------
+
+void TPanels::packTable() {
+    if (!fillCurrentTable()) return;
+    engine::Database& db = side(active()).db;
+    bool sql = true;
+    try {
+        sql = db.isSqlBased();
+    } catch (const std::exception&) {}
+    if (sql) return;
+    const TTableInfo& info = CurrentTable();
+    if (!askYesNo(toQ("Pack Table " + info.tableNameForCommands + " ?"))) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool ok = true;
+    {
+        engine::Table table;   // TableLeft
+        try {
+            table.setDatabaseName(info.databaseName);
+            table.setTableName(info.tableNameForCommands);
+            table.setExclusive(true);
+            table.open();
+            table.pack();
+            table.recordCount();
+        } catch (const std::exception&) {
+            ok = false;
+        }
+        // Closed and exclusive use reset whatever happened.
+        try {
+            table.close();
+        } catch (const std::exception&) {}
+        table.setExclusive(false);
+    }
+    QApplication::restoreOverrideCursor();
+    showMessage(ok ? QStringLiteral("Packed Ok !") : QStringLiteral("Packed Failed !"));
+}
+
+// --- Table-list text ---------------------------------------------------------------------------------
+
+void TPanels::getTablesList() {
+    Side s = active();
+    fillCurrentTable();
+    const bool comments = settings_.showTableComments && (CurrentTable().serverKind == ServerKind::ORACLE ||
+                                                          CurrentTable().serverKind == ServerKind::SQLBASE);
+    QStringList lines;
+    for (int i = 0; i < itemCount(s); ++i) {
+        std::string caption = fromQ(itemCaption(s, i));
+        std::string line = shell::text::padRight(caption, " ", 40);
+        if (comments) line += " --> " + side(s).tables->comment(caption);
+        lines << toQ(line);
+    }
+    shell::TTextForm* editor = form_.newRichTextEditor();
+    editor->setDocumentName(toQ(programDir_) + (s == Side::Left ? QStringLiteral("LTables.rtf") : QStringLiteral("RTables.rtf")));
+    editor->editor()->setPlainText(lines.join(QLatin1Char('\n')));
+    editor->editor()->document()->setModified(false);
+}
+
+// --- Options ----------------------------------------------------------------------------------------
+
+void TPanels::openOptions(int filterSide) {
+    if (options_) {
+        options_->raise();
+        options_->activateWindow();
+        return;
+    }
+    options_ = new TFormOptions(*this, filterSide, &form_);
+    options_->show();
+}
+
+void TPanels::optionsClosed(int filterSide) {
+    rememberFocus();
+    if (filterSide < 0) {
+        for (Side s : {Side::Left, Side::Right}) {
+            buildPanel(s);
+            restoreFocus(s);
+        }
+    } else {
+        Side s = filterSide == 0 ? Side::Left : Side::Right;
+        buildPanel(s);
+        restoreFocus(s);
+    }
+    if (QToolButton* b = form_.toolButton(QStringLiteral("BFilter"))) b->setChecked(panelSettings(active()).filterOn);
+}
+
+}  // namespace vlm::panels

@@ -1,0 +1,168 @@
+// TPanels: the two panels of the main window bound to their databases. It owns DatabaseLeft
+// and DatabaseRight, the per-panel table lists and the settings, and carries out the panel
+// connection, the list builds, the panel entry, the keys and the panel commands on TForm1's
+// panel widgets. One instance per main window; UI thread only.
+//   auto panels = std::make_unique<TPanels>(form, programDir);  panels->loadSettings(shell);
+#pragma once
+
+// The engine headers come before Qt's: the trace hook has a method named like a Qt macro.
+#include "engine/database.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "panels/formoptions.h"
+#include "panels/formselectdb.h"
+#include "panels/settings.h"
+#include "panels/tableinfo.h"
+#include "panels/tablelist.h"
+#include "shell/formmain.h"
+
+class QKeyEvent;
+class QListView;
+class QTreeWidget;
+class QAbstractItemView;
+
+namespace vlm::panels {
+
+class TFormOptions;
+class TFormSelectDB;
+
+using shell::Side;
+
+enum class ViewStyle { Icon = 0, SmallIcon = 1, List = 2, Report = 3 };
+
+class TPanels : public QObject {
+    Q_OBJECT
+public:
+    TPanels(shell::TForm1& form, std::string programDir);
+    ~TPanels() override;
+
+    // --- Settings (the shell's seam).
+    void loadSettings(shell::ShellSettings& shellSettings);
+    std::string saveSettings(const shell::ShellSettings& shellSettings);   // error text or empty
+    Settings& settings() { return settings_; }
+    const std::string& settingsPath() const { return settingsPath_; }
+    void setSettingsPath(std::string p) { settingsPath_ = std::move(p); }
+    void applyPanelColour();
+    void applyPanelFont();
+
+    // --- Start-up and shutdown.
+    void startPanels();        // keep-connection, database names, start-up logins
+    void buildPanelsAtStart(); // both builds and the first focus
+    void closeConnections();
+
+    // --- Connection (one panel).
+    engine::Database& database(Side s) { return side(s).db; }
+    PanelSettings& panelSettings(Side s) { return s == Side::Left ? settings_.left : settings_.right; }
+    TMyTableList& tableList(Side s) { return *side(s).tables; }
+    bool login(Side s);        // the login dialog for the panel's database component
+    void applySavedLogin(Side s);
+    void selectDatabase(Side s);                // the select-database dialog
+    void chooseDatabase(Side s, const QString& name);   // a name chosen in that dialog
+    void disconnectPanel(Side s, bool fromButton);
+    void reconnect();          // BReRead, active panel
+    bool buildPanel(Side s);   // false when the build failed (error shown)
+    void reRead(Side s);
+
+    // --- Panel entry, status, menus.
+    void panelEntry(Side s);
+    void clickOrKeyRelease(Side s);
+    bool fillCurrentTable();
+    void enableMenusByServerKind();
+    void updateTitle(Side s);
+    void setTitleColours();
+
+    // --- Commands.
+    void rememberFocus();
+    void restoreFocus(Side s);
+    void switchPanels();       // Ctrl+F1
+    void groupSelect(Side s, bool select);
+    void groupSelectWithMask(Side s, bool select, const QString& mask);
+    void startSearch();
+    void searchStep(const QString& text);
+    void endSearch();
+    void setSorted(Side s, bool on);
+    void sortButton(bool sorted);
+    void setScope(Side s, Scope scope);
+    void toggleFilter(bool on);
+    void setViewStyle(ViewStyle v);
+    ViewStyle viewStyle() const { return view_; }
+    void setGridLines(bool on);
+    void packTable();
+    void getTablesList();
+    void openOptions(int filterSide = -1);   // -1: every page; 0 left, 1 right: filter mode
+    void optionsClosed(int filterSide);
+
+    // Key preview: true when the key was handled.
+    bool keyDown(QKeyEvent& key);
+
+    // The widget of a panel's list in the current view style (the report tree or the icon view).
+    QAbstractItemView* listView(Side s) const;
+    QTreeWidget* tree(Side s) const { return form_.listBox(s); }
+    int itemCount(Side s) const;
+    int selectedCount(Side s) const;
+    int focusedIndex(Side s) const;          // -1 when none
+    QString itemCaption(Side s, int index) const;
+    Side active() const { return form_.activePanel(); }
+    shell::TForm1& form() { return form_; }
+
+    // Where messages, questions and errors go when set (tests and scripted runs); otherwise
+    // message boxes. Read when a TPanels is made.
+    static std::function<void(const QString&)> messageSink;
+    static std::function<bool(const QString&)> questionSink;
+    // Messages go through this (a message box by default; tests replace it).
+    std::function<void(const QString&)> showMessage;
+    std::function<bool(const QString&)> askYesNo;
+    std::function<void(const QString&)> showError;
+    // Runs the login dialog (tests replace it): false when cancelled.
+    std::function<bool(const QString& database, std::string& user, std::string& password)> runLogin;
+
+    QString lastSelectionMask = QStringLiteral("*");
+    TFormOptions* optionsDialog() const { return options_; }
+    TFormSelectDB* selectDialog() const { return select_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct PanelState {
+        engine::Database db;
+        std::unique_ptr<TMyTableList> tables = std::make_unique<TMyTableList>();
+        QListView* icons = nullptr;
+        int savedIndex = -1;
+        QString savedCaption;
+        bool commentsFetched = false;
+    };
+    PanelState& side(Side s) { return s == Side::Left ? left_ : right_; }
+    const PanelState& side(Side s) const { return s == Side::Left ? left_ : right_; }
+    Side sideOf(QObject* o) const;
+    bool isList(QObject* o) const;
+    void bindCommands();
+    void fillList(Side s, bool sqlBased, const std::string& loginUser);
+    void clearList(Side s, bool columnsToo);
+    void updateStatus(Side s);
+    void updateSizeBar(Side s);
+    void setEnabled(const QString& name, bool on);
+    void updateScopeChecks(Side s);
+    void updateSortChecks(Side s);
+    void focusList(Side s);
+    void selectOnly(Side s, int index);
+
+    shell::TForm1& form_;
+    std::string programDir_;
+    std::string settingsPath_;
+    Settings settings_;
+    PanelState left_, right_;
+    ViewStyle view_ = ViewStyle::Report;
+    bool gridLines_ = false;
+    bool searching_ = false;
+    QPointer<TFormOptions> options_;
+    QPointer<TFormSelectDB> select_;
+    QMetaObject::Connection searchConnection_;
+};
+
+}  // namespace vlm::panels

@@ -1,0 +1,96 @@
+// ShellHooks for TForm1: the panels own the settings file and the two panel databases.
+#include "panels/panelcontroller.h"
+#include "panels/shellhooks.h"
+
+#include <QKeyEvent>
+#include <QTreeWidget>
+#include <QVariant>
+#include <unistd.h>
+
+#include "panels/demodata.h"
+#include "panels/settings.h"
+#include "shell/formmain.h"
+#include "shell/language.h"
+#include "shell/qtext.h"
+
+namespace vlm::panels {
+
+namespace {
+
+class PanelHooks : public shell::ShellHooks {
+public:
+    std::string readShowStartForm(const std::string& programDir) override {
+        return panels::readShowStartForm(settingsReadPath(programDir));
+    }
+
+    void loadSettings(shell::TForm1& form, shell::ShellSettings& s) override {
+        std::string dir = shell::fromQ(form.programDir());
+        panels_ = new TPanels(form, dir);
+        form.setProperty("vlmPanels", QVariant::fromValue(static_cast<QObject*>(panels_)));
+        const bool firstStart = ::access(settingsReadPath(dir).c_str(), F_OK) != 0;
+        panels_->loadSettings(s);
+        if (firstStart) {
+            // No settings file: the demo folder at the left, the Firebird demo at the right.
+            DemoDatabases demo = ensureDemoDatabases();
+            for (const auto& e : demo.errors) panels_->showError(shell::toQ(e));
+            panels_->settings().left.databaseName = demo.folder;
+            panels_->settings().right.databaseName = demo.firebird;
+            if (!demo.firebird.empty()) {
+                panels_->settings().right.userName = kDemoUser;
+                panels_->settings().right.password = kDemoPassword;
+            }
+            noLoginLeft_ = true;
+        }
+    }
+
+    void startPanels(shell::TForm1&) override {
+        if (!panels_) return;
+        if (noLoginLeft_) {
+            // The demo folder needs no login: a placeholder user keeps the start-up dialog away.
+            auto saved = panels_->runLogin;
+            panels_->runLogin = [](const QString&, std::string&, std::string&) { return true; };
+            panels_->startPanels();
+            panels_->runLogin = saved;
+        } else {
+            panels_->startPanels();
+        }
+    }
+
+    void buildPanels(shell::TForm1&) override {
+        if (panels_) panels_->buildPanelsAtStart();
+    }
+
+    bool keyDown(shell::TForm1&, QKeyEvent& key) override { return panels_ && panels_->keyDown(key); }
+
+    void closeConnections(shell::TForm1&) override {
+        if (panels_) panels_->closeConnections();
+    }
+
+    void saveSettings(shell::TForm1&, const shell::ShellSettings& s) override {
+        if (panels_) panels_->saveSettings(s);
+    }
+
+    void languageApplied(shell::TForm1&) override {
+        if (!panels_) return;
+        // A re-captioned window names the list columns anew.
+        for (Side side : {Side::Left, Side::Right}) {
+            QTreeWidget* t = panels_->tree(side);
+            if (t->columnCount() > 0) t->headerItem()->setText(0, shell::toQ(shell::pick("Имя таблицы", "Table name")));
+            if (t->columnCount() > 1) t->headerItem()->setText(1, shell::toQ(shell::pick("Расш", "Ext")));
+        }
+    }
+
+private:
+    TPanels* panels_ = nullptr;   // owned by the main window
+    bool noLoginLeft_ = false;
+};
+
+}  // namespace
+
+std::shared_ptr<shell::ShellHooks> makeShellHooks() { return std::make_shared<PanelHooks>(); }
+
+TPanels* panelsOf(shell::TForm1& form) {
+    return qobject_cast<TPanels*>(form.property("vlmPanels").value<QObject*>());
+}
+
+}  // namespace vlm::panels
