@@ -1,6 +1,8 @@
 // dBase benchmark programs, run by bench/run-dbase.sh:
-//   bench_dbase gen DIR ROWS     writes DIR/BENCH.DBF (+ .DBT): 12 fields, deterministic
+//   bench_dbase gen DIR ROWS [LEVEL]  writes DIR/BENCH.DBF (+ .DBT, or .FPT at LEVEL 245, the
+//                                FoxPro layout pgdbf reads memos from): 12 fields, deterministic
 //   bench_dbase scan DIR         full scan of every field through the driver's table cursor
+//   bench_dbase dataset DIR      the same scan through the engine's Table dataset
 //   bench_dbase sql DIR          the aggregate through local SQL, then the same rows in a
 //                                native SQLite table; prints both times and their ratio
 #include <sqlite3.h>
@@ -15,6 +17,10 @@
 #include "engine/drivers/local/dir/localddl.h"
 #include "engine/drivers/local/dir/localdriver.h"
 #include "engine/registry.h"
+#if __has_include("engine/table.h")
+#include "engine/table.h"
+#define VLM_BENCH_DATASET 1
+#endif
 
 using namespace vlm::engine;
 using namespace vlm::engine::local;
@@ -24,16 +30,16 @@ static double since(Clock::time_point t) { return std::chrono::duration<double>(
 
 static const char* kAgg = "SELECT REGION, COUNT(*), SUM(AMOUNT), SUM(QTY) FROM BENCH GROUP BY REGION";
 
-static int gen(const std::string& dir, long rows) {
+static int gen(const std::string& dir, long rows, int level) {
     ::mkdir(dir.c_str(), 0755);
     std::string p = dir + "/BENCH.DBF";
-    for (const char* e : {"DBF", "DBT", "MDX"}) posixFileSystem().remove(dir + "/BENCH." + e);
+    for (const char* e : {"DBF", "DBT", "FPT", "MDX"}) posixFileSystem().remove(dir + "/BENCH." + e);
     auto c = [](const char* n, const char* t, int s = -1, int sc = -1) { return localFieldType(n, t, s, sc); };
     dbase::DbaseFormat().create(posixFileSystem(), p,
         {c("ID", "NUMERIC", 9, 0), c("NAME", "CHAR", 30), c("CITY", "CHAR", 20), c("REGION", "CHAR", 10),
          c("AMOUNT", "NUMERIC", 12, 2), c("QTY", "NUMERIC", 6, 0), c("RATE", "NUMERIC", 8, 4),
          c("SOLD", "DATE"), c("DUE", "DATE"), c("PAID", "BOOLEAN"), c("CODE", "CHAR", 8), c("NOTES", "MEMO")},
-        {}, {});
+        {}, {level, ""});
     auto t = dbase::DbfTable::open(posixFileSystem(), p, {true, false});
     static const char* regions[] = {"NORTH", "SOUTH", "EAST", "WEST", "CENTRE"};
     std::uint32_t x = 12345;
@@ -67,6 +73,29 @@ static int scan(const std::string& dir) {
     }
     std::printf("scan rows=%lld seconds=%.3f\n", (long long)n, since(t0));
     return chars > 0 ? 0 : 1;
+}
+
+static int dataset(const std::string& dir) {
+#ifdef VLM_BENCH_DATASET
+    auto t0 = Clock::now();
+    Table t;
+    t.setDatabaseName(dir);
+    t.setTableName("BENCH.DBF");
+    t.open();
+    std::int64_t n = 0, chars = 0;
+    int fields = t.fieldCount();
+    for (t.first(); !t.eof(); t.next()) {
+        ++n;
+        for (int f = 0; f < fields; ++f)
+            if (t.field(f).value().is<std::string>()) chars += std::int64_t(t.field(f).value().get<std::string>().size());
+    }
+    std::printf("dataset rows=%lld seconds=%.3f\n", (long long)n, since(t0));
+    return chars > 0 ? 0 : 1;
+#else
+    (void)dir;
+    std::printf("dataset (not built)\n");
+    return 0;
+#endif
 }
 
 static int sql(const std::string& dir) {
@@ -110,9 +139,10 @@ static int sql(const std::string& dir) {
 }
 
 int main(int argc, char** argv) {
-    if (argc >= 4 && !std::strcmp(argv[1], "gen")) return gen(argv[2], std::atol(argv[3]));
+    if (argc >= 4 && !std::strcmp(argv[1], "gen")) return gen(argv[2], std::atol(argv[3]), argc >= 5 ? std::atoi(argv[4]) : 0);
     if (argc >= 3 && !std::strcmp(argv[1], "scan")) return scan(argv[2]);
     if (argc >= 3 && !std::strcmp(argv[1], "sql")) return sql(argv[2]);
-    std::fprintf(stderr, "usage: bench_dbase gen DIR ROWS | scan DIR | sql DIR\n");
+    if (argc >= 3 && !std::strcmp(argv[1], "dataset")) return dataset(argv[2]);
+    std::fprintf(stderr, "usage: bench_dbase gen DIR ROWS | scan DIR | dataset DIR | sql DIR\n");
     return 2;
 }

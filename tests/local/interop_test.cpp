@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "engine/drivers/local/dbase/dbf.h"
+#include "engine/drivers/local/dbase/mdx.h"
 #include "engine/drivers/local/dir/localddl.h"
 #include "testutil.h"
 
@@ -108,4 +109,55 @@ TEST(Interop, FilesWrittenHereOpenInPythonDbf) {
         EXPECT_NE(out.find("DEL=True"), std::string::npos) << out;
         EXPECT_NE(out.find("866"), std::string::npos) << out;
     }
+}
+
+// python3-dbf does not keep .MDX files: whatever it changes, the index is right after the next
+// open here. Also a crash that swapped in new data but left the old index (simulated by
+// putting the older index back) is caught by its key count.
+TEST(Interop, IndexLeftStaleByAnotherProgramIsRebuiltOnOpen) {
+    REQUIRE_DBF();
+    TempDir d;
+    std::string p = d / "STALE.DBF", mdx = d / "STALE.MDX";
+    dbase::DbaseFormat().create(posixFileSystem(), p,
+                                {localFieldType("NAME", "CHAR", 10, -1), localFieldType("QTY", "NUMERIC", 6, 0)},
+                                {}, {});
+    {
+        auto t = dbase::DbfTable::open(posixFileSystem(), p, {false, false});
+        for (auto [n, q] : {std::pair{"MOSS", 5}, {"BIRCH", 2}, {"ELM", 9}}) t->appendRecord({Value(n), Value(q)});
+        t->createIndex({"BYNAME", {"NAME"}, false, false, false, ""});
+        t->createIndex({"BYQTY", {"QTY"}, false, false, true, ""});
+    }
+    auto keyNames = [&](const std::string& tag) {
+        std::vector<std::uint32_t> recs;
+        for (auto& k : dbase::readMdxKeys(posixFileSystem(), mdx, tag)) recs.push_back(k.second);
+        return recs;
+    };
+    ASSERT_EQ(keyNames("BYNAME"), (std::vector<std::uint32_t>{2, 3, 1}));
+    std::string oldIndex = vlm::test::readAll(mdx);
+
+    // An in-place change and two appends, all within the second the index was written.
+    std::string out = run(
+        "import dbf\n"
+        "t = dbf.Table('" + p + "')\nt.open(dbf.READ_WRITE)\n"
+        "with t[0] as r:\n    r.name = 'ASH'\n    r.qty = 1\n"
+        "t.append(('OAK', 7))\nt.append(('CEDAR', 4))\n"
+        "t.close()\nprint('written')\n");
+    ASSERT_NE(out.find("written"), std::string::npos) << out;
+    {
+        auto t = dbase::DbfTable::open(posixFileSystem(), p, {false, false});
+        EXPECT_EQ(t->recordCount(), 5);
+    }
+    // ASH(1) BIRCH(2) CEDAR(5) ELM(3) OAK(4); quantities descending 9 7 4 2 1.
+    EXPECT_EQ(keyNames("BYNAME"), (std::vector<std::uint32_t>{1, 2, 5, 3, 4}));
+    EXPECT_EQ(keyNames("BYQTY"), (std::vector<std::uint32_t>{3, 4, 5, 2, 1}));
+
+    // The index of three records put back beside the five-record table, newer than it.
+    vlm::test::writeAll(mdx, oldIndex);
+    { auto t = dbase::DbfTable::open(posixFileSystem(), p, {false, false}); }
+    EXPECT_EQ(keyNames("BYNAME"), (std::vector<std::uint32_t>{1, 2, 5, 3, 4}));
+
+    // A read-only open changes no file, stale index or not.
+    vlm::test::writeAll(mdx, oldIndex);
+    { auto t = dbase::DbfTable::open(posixFileSystem(), p, {false, true}); }
+    EXPECT_EQ(vlm::test::readAll(mdx), oldIndex);
 }

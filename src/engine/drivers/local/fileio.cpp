@@ -99,6 +99,7 @@ public:
         localtime_r(&t, &tm);
         fs.modified = {{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday},
                        {tm.tm_hour, tm.tm_min, tm.tm_sec, 0}};
+        fs.modifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         return fs;
     }
     std::vector<std::string> list(const std::string& dir) override {

@@ -40,6 +40,7 @@ public:
 struct FileStat {
     std::uint64_t size = 0;
     DateTime modified;   // local time
+    std::int64_t modifiedNs = 0;   // the same instant in nanoseconds since 1970, to order changes
 };
 
 class FileSystem {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 
 namespace vlm::engine::local::dbase {
@@ -51,8 +52,15 @@ std::string upper(std::string s) {
 }
 
 bool isAscii(std::string_view s) {
-    for (unsigned char c : s)
-        if (c >= 0x80) return false;
+    const char* p = s.data();
+    std::size_t n = s.size(), i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        if (w & 0x8080808080808080ull) return false;
+    }
+    for (; i < n; ++i)
+        if (static_cast<unsigned char>(p[i]) >= 0x80) return false;
     return true;
 }
 
@@ -103,6 +111,7 @@ Transcoder::Transcoder(const std::string& codePage) : codePage_(codePage) {
 Transcoder::~Transcoder() {
     if (toUtf8_) iconv_close(iconv_t(toUtf8_));
     if (fromUtf8_) iconv_close(iconv_t(fromUtf8_));
+    if (exact_ && exact_ != this) iconv_close(iconv_t(exact_));
 }
 
 std::string Transcoder::convert(void* cdp, std::string_view in) const {
@@ -146,6 +155,41 @@ std::string Transcoder::toUtf8(std::string_view raw) const {
 std::string Transcoder::fromUtf8(std::string_view text) const {
     if (!fromUtf8_ || isAscii(text)) return std::string(text);
     return convert(fromUtf8_, text);
+}
+
+bool Transcoder::fromUtf8Exact(std::string_view text, std::string& out) const {
+    if (isAscii(text) || codePage_.empty()) {
+        out.assign(text);
+        return true;
+    }
+    if (!exact_) {
+        // this marks "no converter": the code page is UTF-8 or iconv does not know it, and the
+        // text is stored as it is (as fromUtf8 does).
+        iconv_t cd = codePage_ == "UTF-8" ? iconv_t(-1) : iconv_open(codePage_.c_str(), "UTF-8");
+        exact_ = cd == iconv_t(-1) ? const_cast<Transcoder*>(this) : static_cast<void*>(cd);
+    }
+    if (exact_ == this) {
+        out.assign(text);
+        return true;
+    }
+    iconv_t cd = iconv_t(exact_);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    out.assign(text.size() * 4 + 16, '\0');
+    char* src = const_cast<char*>(text.data());
+    size_t srcLeft = text.size();
+    char* dst = out.data();
+    size_t dstLeft = out.size();
+    while (srcLeft > 0) {
+        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != size_t(-1)) break;
+        if (errno != E2BIG) return false;   // EILSEQ: not in the code page; EINVAL: cut UTF-8
+        size_t used = size_t(dst - out.data());
+        out.resize(out.size() * 2);
+        dst = out.data() + used;
+        dstLeft = out.size() - used;
+    }
+    if (iconv(cd, nullptr, nullptr, &dst, &dstLeft) == size_t(-1)) return false;
+    out.resize(size_t(dst - out.data()));
+    return true;
 }
 
 }  // namespace vlm::engine::local::dbase

@@ -37,12 +37,16 @@ public:
     const std::string& codePage() const { return codePage_; }
     std::string toUtf8(std::string_view raw) const;
     std::string fromUtf8(std::string_view text) const;
+    // Like fromUtf8, but false (out unspecified) when a character of text has no place in the
+    // code page or text is no valid UTF-8: stored values are never transliterated.
+    bool fromUtf8Exact(std::string_view text, std::string& out) const;
 
 private:
     std::string convert(void* cd, std::string_view in) const;
     std::string codePage_;
     void* toUtf8_ = nullptr;     // iconv_t, owned
     void* fromUtf8_ = nullptr;   // iconv_t, owned
+    mutable void* exact_ = nullptr;   // iconv_t without transliteration, owned; opened on first use
 };
 
 }  // namespace vlm::engine::local::dbase

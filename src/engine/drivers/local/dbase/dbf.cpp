@@ -54,6 +54,50 @@ std::string upper(std::string s) {
     throw EngineError(ErrorCategory::Data, errc::ConversionFailed, {"Field " + field + ": " + what});
 }
 
+// The common shapes of numeric field text, "-123" and "-123.45", parsed without the general
+// parser. Returns false for anything else (exponents, a leading '+', 16 or more digits), which
+// the caller hands to std::from_chars; the result is then the same: a mantissa below 2^53
+// divided by an exact power of ten is the correctly rounded value of the text.
+bool parseSimpleNumber(std::string_view s, bool& isInt, std::int64_t& iv, double& dv) {
+    static const double pow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15};
+    std::size_t i = 0, n = s.size();
+    bool neg = false;
+    if (i < n && s[i] == '-') neg = true, ++i;
+    std::size_t intStart = i;
+    std::int64_t m = 0;
+    while (i < n && s[i] >= '0' && s[i] <= '9') m = m * 10 + (s[i++] - '0');
+    std::size_t intDigits = i - intStart;
+    if (intDigits == 0 || intDigits > 15) return false;
+    if (i == n) {
+        isInt = true;
+        iv = neg ? -m : m;
+        dv = neg ? -double(m) : double(m);
+        return true;
+    }
+    if (s[i] != '.') return false;
+    std::size_t fracStart = ++i;
+    while (i < n && s[i] >= '0' && s[i] <= '9') m = m * 10 + (s[i++] - '0');
+    std::size_t fracDigits = i - fracStart;
+    if (i != n || intDigits + fracDigits > 15) return false;
+    isInt = false;
+    dv = double(m) / pow10[fracDigits];
+    if (neg) dv = -dv;
+    return true;
+}
+
+inline bool asciiText(std::string_view s) {
+    std::size_t n = s.size(), i = 0;
+    std::uint64_t any = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        any |= w;
+    }
+    for (; i < n; ++i) any |= static_cast<unsigned char>(s[i]);
+    return (any & 0x8080808080808080ull) == 0;
+}
+
 int julianDay(int y, int m, int d) {
     int a = (14 - m) / 12, yy = y + 4800 - a, mm = m + 12 * a - 3;
     return d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
@@ -70,7 +114,7 @@ std::uint32_t toMillis(const Time& t) {
     return std::uint32_t(((t.hour * 60 + t.minute) * 60 + t.second) * 1000 + t.msec);
 }
 
-bool validDate(const Date& d) {
+inline bool validDate(const Date& d) {
     if (d.year < 1 || d.year > 9999 || d.month < 1 || d.month > 12 || d.day < 1) return false;
     static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return d.day <= days[d.month - 1];
@@ -128,7 +172,46 @@ std::unique_ptr<DbfTable> DbfTable::open(FileSystem& fs, const std::string& path
     std::unique_ptr<DbfTable> t(new DbfTable(fs, path));
     t->options_ = options;
     t->reopen();
+    if (!options.readOnly && !t->tags_.empty() && t->indexStale()) {
+        try {
+            t->rebuildIndexes();
+        } catch (const EngineError&) {
+            t->indexDirty_ = true;   // the table still opens; closing tries again
+        }
+    }
     return t;
+}
+
+// A production index is stale when the data file changed after it (a program that does not
+// keep the index, or a crash between the data file's swap and the index's), or when its tags
+// do not hold one key per record. The times are compared always; the keys are counted when
+// the index is small enough to read at once.
+bool DbfTable::indexStale() {
+    constexpr std::uint64_t kCountKeysUpTo = 8u << 20;
+    std::string mdx = mdxPath();
+    auto d = fs_.stat(path_), m = fs_.stat(mdx);
+    if (!d || !m) return false;
+    bool rebuildable = true;
+    for (const auto& t : tags_) {
+        if (t.expression.find_first_of("()") != std::string::npos || t.fields.empty()) rebuildable = false;
+        for (const auto& f : t.fields)
+            if (std::none_of(defs_.begin(), defs_.end(), [&](const FieldDef& fd) { return upper(fd.name) == upper(f); }))
+                rebuildable = false;
+    }
+    if (!rebuildable) return false;   // an expression this system cannot compute: left as it is
+    if (d->modifiedNs > m->modifiedNs) return true;
+    if (m->size > kCountKeysUpTo) return false;
+    try {
+        for (const auto& t : tags_) {
+            auto keys = readMdxKeys(fs_, mdx, t.name);
+            if (t.unique ? std::int64_t(keys.size()) > count_ : std::int64_t(keys.size()) != count_) return true;
+            for (const auto& k : keys)
+                if (k.second == 0 || std::int64_t(k.second) > count_) return true;
+        }
+    } catch (const EngineError&) {
+        return true;   // unreadable keys: write them afresh
+    }
+    return false;
 }
 
 void DbfTable::reopen() {
@@ -317,6 +400,7 @@ void DbfTable::loadBlock(std::int64_t i) {
     file_->readExact(std::uint64_t(headerLen_) + std::uint64_t(i) * std::uint64_t(recordLen_), cache_.data(), cache_.size());
     cacheFirst_ = i;
     cacheCount_ = n;
+    if (memo_) memo_->forget();   // memos read ahead are no older than the records
 }
 
 const std::uint8_t* DbfTable::rawRecord(std::int64_t i) {
@@ -343,13 +427,16 @@ MemoFile& DbfTable::memo() {
     return *memo_;
 }
 
-Value DbfTable::decode(const std::uint8_t* rec, std::size_t fi) {
+// Decodes field fi of a record and hands the value to emit (as a null, bool, std::int64_t,
+// double, std::string, Bytes, Date or DateTime), so that a row is built in place.
+template <class Emit>
+void DbfTable::decodeWith(const std::uint8_t* rec, std::size_t fi, Emit&& emit) {
     const Field& f = fl_[fi];
     const std::uint8_t* p = rec + f.offset;
     if (f.nullBit >= 0 && nullFlagsField_ >= 0) {
         const Field& nf = fl_[std::size_t(nullFlagsField_)];
         int byte = f.nullBit / 8;
-        if (byte < nf.length && (rec[nf.offset + byte] >> (f.nullBit % 8) & 1)) return {};
+        if (byte < nf.length && (rec[nf.offset + byte] >> (f.nullBit % 8) & 1)) return emit(nullptr);
     }
     auto text = [&](bool trim) {
         std::size_t n = std::size_t(f.length);
@@ -359,30 +446,41 @@ Value DbfTable::decode(const std::uint8_t* rec, std::size_t fi) {
     switch (f.type) {
     case 'C':
     case 'V':
-        return tc_->toUtf8(text(true));
+    {
+        std::string_view t = text(true);
+        if (asciiText(t)) return emit(std::string(t));   // no conversion for plain ASCII
+        return emit(tc_->toUtf8(t));
+    }
     case 'N':
     case 'F': {
         std::string_view s = text(true);
         while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-        if (s.empty() || s.front() == '*') return {};
+        if (s.empty() || s.front() == '*') return emit(nullptr);
         const FieldDef& d = defs_[fi];
+        bool isInt;
+        std::int64_t iv;
+        double dv;
+        if (parseSimpleNumber(s, isInt, iv, dv)) {
+            if (isInt && d.logicalType != logical::FLOAT) return emit(iv);
+            return emit(dv);
+        }
         if (d.logicalType != logical::FLOAT) {
             std::int64_t v = 0;
             const char* b = s.data();
             if (*b == '+') ++b;
             auto r = std::from_chars(b, s.data() + s.size(), v);
-            if (r.ec == std::errc() && r.ptr == s.data() + s.size()) return v;
+            if (r.ec == std::errc() && r.ptr == s.data() + s.size()) return emit(v);
         }
         double v = 0;
         const char* b = s.data();
         if (*b == '+') ++b;
         auto r = std::from_chars(b, s.data() + s.size(), v);
-        if (r.ec != std::errc()) return {};
-        return v;
+        if (r.ec != std::errc()) return emit(nullptr);
+        return emit(v);
     }
     case 'D': {
         std::string_view s = text(false);
-        if (s.find_first_not_of(' ') == std::string_view::npos || s == "00000000") return {};
+        if (s.find_first_not_of(' ') == std::string_view::npos || s == "00000000") return emit(nullptr);
         Date d;
         auto num = [&](int a, int n) {
             int v = 0;
@@ -392,16 +490,16 @@ Value DbfTable::decode(const std::uint8_t* rec, std::size_t fi) {
             }
             return v;
         };
-        if (s.size() < 8) return {};
+        if (s.size() < 8) return emit(nullptr);
         d.year = num(0, 4), d.month = num(4, 2), d.day = num(6, 2);
-        if (!validDate(d)) return {};
-        return d;
+        if (!validDate(d)) return emit(nullptr);
+        return emit(d);
     }
     case 'L':
         switch (p[0]) {
-        case 'T': case 't': case 'Y': case 'y': return true;
-        case 'F': case 'f': case 'N': case 'n': return false;
-        default: return {};
+        case 'T': case 't': case 'Y': case 'y': return emit(true);
+        case 'F': case 'f': case 'N': case 'n': return emit(false);
+        default: return emit(nullptr);
         }
     case 'M':
     case 'G':
@@ -410,7 +508,7 @@ Value DbfTable::decode(const std::uint8_t* rec, std::size_t fi) {
         if (f.type == 'B' && isVfp()) {
             double v;
             std::memcpy(&v, p, 8);
-            return v;
+            return emit(v);
         }
         std::uint32_t block = 0;
         if (f.length == 4) {
@@ -418,25 +516,25 @@ Value DbfTable::decode(const std::uint8_t* rec, std::size_t fi) {
         } else {
             std::string_view s = text(true);
             while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-            if (s.empty()) return {};
+            if (s.empty()) return emit(nullptr);
             auto r = std::from_chars(s.data(), s.data() + s.size(), block);
-            if (r.ec != std::errc()) return {};
+            if (r.ec != std::errc()) return emit(nullptr);
         }
-        if (block == 0) return {};
-        Bytes data;
+        if (block == 0) return emit(nullptr);
+        Bytes& data = memoBuf_;
         if (!memo().read(block, data))
             throw EngineError(ErrorCategory::File, errc::FileCorrupt,
                               {"Field " + defs_[fi].name + ": the memo pointer " + std::to_string(block) +
                                " lies past the end of the memo file " + memo().path()});
-        if (f.type == 'M') return tc_->toUtf8(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
-        return data;
+        if (f.type == 'M') return emit(tc_->toUtf8(std::string_view(reinterpret_cast<const char*>(data.data()), data.size())));
+        return emit(data);
     }
     case 'I':
     case '+': {
         std::int32_t v;
         if (isLevel7() || f.type == '+') v = std::int32_t(be32(p) ^ 0x80000000u);
         else v = std::int32_t(le32(p));
-        return std::int64_t(v);
+        return emit(std::int64_t(v));
     }
     case 'O': {
         std::uint8_t b[8];
@@ -447,24 +545,43 @@ Value DbfTable::decode(const std::uint8_t* rec, std::size_t fi) {
         for (int i = 0; i < 8; ++i) bits = bits << 8 | b[i];
         double v;
         std::memcpy(&v, &bits, 8);
-        return v;
+        return emit(v);
     }
     case 'Y': {
         std::int64_t v;
         std::memcpy(&v, p, 8);
-        return double(v) / 10000.0;
+        return emit(double(v) / 10000.0);
     }
     case 'T':
     case '@': {
         std::uint32_t day = f.type == 'T' ? le32(p) : be32(p);
         std::uint32_t ms = f.type == 'T' ? le32(p + 4) : be32(p + 4);
-        if (day == 0) return {};
+        if (day == 0) return emit(nullptr);
         DateTime dt{fromJulian(int(day)), fromMillis(ms % 86400000u)};
-        return dt;
+        return emit(dt);
     }
     default:
-        return Bytes(p, p + f.length);
+        return emit(Bytes(p, p + f.length));
     }
+}
+
+Value DbfTable::decode(const std::uint8_t* rec, std::size_t fi) {
+    Value v;
+    decodeWith(rec, fi, [&](auto&& x) { v = Value(std::forward<decltype(x)>(x)); });
+    return v;
+}
+
+// Text in the table's code page. A character the code page has no place for is an error that
+// names the field, never a silent '?' or transliteration.
+std::string DbfTable::storedText(const std::string& field, const std::string& text) const {
+    std::string out;
+    if (!tc_->fromUtf8Exact(text, out)) {
+        std::size_t cut = std::min<std::size_t>(text.size(), 40);
+        while (cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) ++cut;
+        badValue(field, "the text \"" + text.substr(0, cut) + (cut < text.size() ? "..." : "") +
+                            "\" cannot be stored in the table's code page " + tc_->codePage());
+    }
+    return out;
 }
 
 void DbfTable::encode(std::uint8_t* rec, std::size_t fi, const Value& v) {
@@ -486,7 +603,7 @@ void DbfTable::encode(std::uint8_t* rec, std::size_t fi, const Value& v) {
     switch (f.type) {
     case 'C':
     case 'V':
-        putText(v.isNull() ? std::string() : tc_->fromUtf8(v.asText()), false);
+        putText(v.isNull() ? std::string() : storedText(name, v.asText()), false);
         return;
     case 'N':
     case 'F': {
@@ -540,7 +657,7 @@ void DbfTable::encode(std::uint8_t* rec, std::size_t fi, const Value& v) {
                 const Bytes& b = v.get<Bytes>();
                 block = memo().write(b.data(), b.size(), false);
             } else {
-                std::string s = f.type == 'M' ? tc_->fromUtf8(v.asText()) : v.asText();
+                std::string s = f.type == 'M' ? storedText(name, v.asText()) : v.asText();
                 block = memo().write(reinterpret_cast<const std::uint8_t*>(s.data()), s.size(), f.type == 'M');
             }
         }
@@ -598,8 +715,10 @@ void DbfTable::encode(std::uint8_t* rec, std::size_t fi, const Value& v) {
 
 void DbfTable::readRecord(std::int64_t i, Row& row) {
     const std::uint8_t* rec = rawRecord(i);
-    row.values.resize(defs_.size());
-    for (std::size_t f = 0; f < defs_.size(); ++f) row.values[f] = decode(rec, f);
+    row.values.clear();
+    row.values.reserve(defs_.size());
+    auto emit = [&row](auto&& x) { row.values.emplace_back(std::forward<decltype(x)>(x)); };
+    for (std::size_t f = 0; f < defs_.size(); ++f) decodeWith(rec, f, emit);
     row.key = Value(i);
     row.deleted = rec[0] == '*';
 }
@@ -752,6 +871,11 @@ void DbfTable::dropIndex(const std::string& name) {
 void DbfTable::rebuildIndexes() {
     std::string mdx = mdxPath();
     std::uint8_t flag = tags_.empty() ? 0 : 1;
+    // The table's header is written first: the index must end up newer than the table.
+    if (flag != mdxFlag_ && !options_.readOnly) {
+        file_->write(28, &flag, 1);
+        mdxFlag_ = flag;
+    }
     if (tags_.empty()) {
         if (fs_.exists(mdx)) replaceFiles(fs_, {}, {mdx});
     } else {
@@ -828,10 +952,6 @@ void DbfTable::rebuildIndexes() {
         std::string tmp = mdx + kNewSuffix;
         writeMdx(fs_, tmp, base, tags);
         replaceFiles(fs_, {{tmp, mdx}});
-    }
-    if (flag != mdxFlag_ && !options_.readOnly) {
-        file_->write(28, &flag, 1);
-        mdxFlag_ = flag;
     }
     indexDirty_ = false;
 }
@@ -948,8 +1068,10 @@ FieldDef DbaseFormat::mapFieldFor(const FieldDef& s, int level) {
         case logical::ZSTRING:
         case logical::BYTES:
         case logical::VARBYTES:
-            if (s.size > 254) set('M', 10, 0);
-            else set('C', s.size > 0 ? s.size : 1, 0);
+            // No declared size (SQLite TEXT, PostgreSQL text) or longer than a character field:
+            // a memo, so that no value is cut.
+            if (s.size <= 0 || s.size > 254) set('M', 10, 0);
+            else set('C', s.size, 0);
             break;
         case logical::INT16: set('N', 6, 0); break;
         case logical::UINT16: set('N', 5, 0); break;
@@ -990,7 +1112,10 @@ FieldDef DbaseFormat::mapFieldFor(const FieldDef& s, int level) {
             default: set('M', 10, 0); break;
             }
             break;
-        default: set('C', s.size > 0 && s.size <= 254 ? s.size : 254, 0); break;
+        default:
+            if (s.size > 0 && s.size <= 254) set('C', s.size, 0);
+            else set('M', 10, 0);
+            break;
         }
     }
     char t = d.nativeType[0];

@@ -64,7 +64,9 @@ private:
     void readHeader();
     void loadBlock(std::int64_t i);
     Value decode(const std::uint8_t* rec, std::size_t f);
+    template <class Emit> void decodeWith(const std::uint8_t* rec, std::size_t f, Emit&& emit);
     void encode(std::uint8_t* rec, std::size_t f, const Value& v);
+    std::string storedText(const std::string& field, const std::string& text) const;
     void writeRecord(std::int64_t i, const std::uint8_t* rec);
     void writeHeaderCount();
     MemoFile& memo();
@@ -74,6 +76,7 @@ private:
     void checkIndex(std::int64_t i) const;
     std::string mdxPath() const;
     void rebuildIndexes();
+    bool indexStale();
     void reopen();
     void refreshCount();
 
@@ -92,6 +95,7 @@ private:
     std::vector<IndexDef> tags_;
     int nullFlagsField_ = -1;   // index into fl_ of _NullFlags
     std::vector<std::uint8_t> cache_;
+    Bytes memoBuf_;   // the last memo read, its storage reused
     std::int64_t cacheFirst_ = 0, cacheCount_ = 0;
     bool indexDirty_ = false;
     friend class DbaseFormat;

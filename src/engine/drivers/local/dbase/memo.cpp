@@ -81,35 +81,63 @@ void MemoFile::create(FileSystem& fs, const std::string& path, MemoKind kind, co
     f->sync();
 }
 
+std::size_t MemoFile::readAt(std::uint64_t off, std::uint8_t* buf, std::size_t n) {
+    // A front-to-back scan reads the memos in file order: serve them from a window of the file.
+    constexpr std::size_t kWindow = 64 * 1024;
+    if (n > kWindow / 2) return file_->read(off, buf, n);
+    if (off < winOff_ || off + n > winOff_ + win_.size()) {
+        win_.resize(kWindow);
+        std::size_t got = file_->read(off, win_.data(), kWindow);
+        win_.resize(got);
+        winOff_ = off;
+    }
+    std::size_t have = std::size_t(std::min<std::uint64_t>(n, winOff_ + win_.size() - off));
+    std::memcpy(buf, win_.data() + (off - winOff_), have);
+    return have;
+}
+
+bool MemoFile::fits(std::uint64_t end) {
+    if (end <= size_) return true;
+    size_ = file_->size();
+    return end <= size_;
+}
+
 bool MemoFile::read(std::uint32_t block, Bytes& out) {
     out.clear();
-    std::uint64_t size = file_->size();
     std::uint64_t off = std::uint64_t(block) * blockSize_;
-    if (block == 0 || off >= size) return false;
-    if (kind_ == MemoKind::Fpt) {
-        std::uint8_t p[8];
-        if (file_->read(off, p, 8) != 8) return false;
-        std::uint32_t len = be32(p + 4);
-        if (off + 8 + len > size) return false;
-        out.resize(len);
-        file_->readExact(off + 8, out.data(), len);
-        return true;
-    }
-    if (kind_ == MemoKind::Dbt4) {
-        std::uint8_t p[8];
-        if (file_->read(off, p, 8) != 8) return false;
-        if (p[0] == 0xFF && p[1] == 0xFF && p[2] == 0x08 && p[3] == 0x00) {
-            std::uint32_t len = le32(p + 4);
-            if (len < 8 || off + len > size) return false;
-            out.resize(len - 8);
-            file_->readExact(off + 8, out.data(), len - 8);
+    if (block == 0 || !fits(off + 1)) return false;
+    if (kind_ == MemoKind::Fpt || kind_ == MemoKind::Dbt4) {
+        // One read takes the prefix and, for most memos, the whole text; the file size is
+        // asked only when a memo seems to reach past what was last seen of it.
+        std::uint8_t head[512];
+        std::size_t n = readAt(off, head, sizeof head);
+        if (n < 8) return false;
+        std::uint64_t len;
+        if (kind_ == MemoKind::Fpt) {
+            len = be32(head + 4);
+        } else if (head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00) {
+            len = le32(head + 4);
+            if (len < 8) return false;
+            len -= 8;
+        } else {
+            len = UINT64_MAX;   // a dBase III style memo inside a dBase IV file
+        }
+        if (len != UINT64_MAX) {
+            if (!fits(off + 8 + len)) return false;
+            std::size_t have = std::min<std::size_t>(n - 8, std::size_t(len));
+            out.resize(std::size_t(len));
+            std::memcpy(out.data(), head + 8, have);
+            if (have < len && readAt(off + 8 + have, out.data() + have, std::size_t(len) - have) != len - have) {
+                out.clear();
+                return false;
+            }
             return true;
         }
-        // A dBase III style memo inside a dBase IV file: fall through to the terminator scan.
+        // fall through to the terminator scan.
     }
     // dBase III: text up to the first 0x1A, read in blocks.
     std::vector<std::uint8_t> buf(blockSize_);
-    std::uint64_t pos = off;
+    std::uint64_t pos = off, size = file_->size();
     while (pos < size) {
         std::size_t n = file_->read(pos, buf.data(), buf.size());
         if (n == 0) break;
@@ -123,6 +151,7 @@ bool MemoFile::read(std::uint32_t block, Bytes& out) {
 }
 
 std::uint32_t MemoFile::write(const std::uint8_t* data, std::size_t size, bool text) {
+    win_.clear();
     std::uint8_t h[8];
     file_->readExact(0, h, 8);
     std::uint32_t next = kind_ == MemoKind::Fpt ? be32(h) : le32(h);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "../fileio.h"
 
@@ -31,12 +32,19 @@ public:
     // Appends a memo and returns its block number. text: FoxPro's text type (else binary).
     std::uint32_t write(const std::uint8_t* data, std::size_t size, bool text);
     void sync() { file_->sync(); }
+    // Drops what was read ahead, so that the next read sees the file as it is now.
+    void forget() { win_.clear(); }
 
 private:
     MemoFile(std::unique_ptr<File> file, MemoKind kind);
+    bool fits(std::uint64_t end);
+    std::size_t readAt(std::uint64_t off, std::uint8_t* buf, std::size_t n);   // short only at end of file   // end lies within the file (size_ refreshed when it seems not)
     std::unique_ptr<File> file_;
     MemoKind kind_;
     std::uint32_t blockSize_ = 512;
+    std::uint64_t size_ = 0;   // the file size when last asked
+    std::vector<std::uint8_t> win_;   // bytes of the file from winOff_, for reads in file order
+    std::uint64_t winOff_ = 0;
 };
 
 }  // namespace vlm::engine::local::dbase

@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <numeric>
 
+#include "engine/database.h"
+#include "engine/drivers/local/dbase/codepage.h"
 #include "engine/drivers/local/dbase/dbf.h"
 #include "engine/drivers/local/dbase/replace.h"
 #include "engine/error.h"
+#include "engine/session.h"
 #include "localsql.h"
 #ifdef VLM_HAVE_PARADOX
 #include "engine/drivers/local/paradox/paradox.h"
@@ -70,12 +73,12 @@ public:
         return true;
     }
     bool fetch(std::size_t maxRows, std::vector<Row>& out) override {
+        if (!identity_ && sortCols_.empty() && !built_ && pos_ == scanPos_) return fetchSkippingDeleted(maxRows, out);
         std::int64_t n = rowCount();
         for (std::size_t k = 0; k < maxRows && pos_ < n; ++k, ++pos_) {
-            Row r;
+            Row& r = out.emplace_back();
             t_->readRecord(identity_ ? pos_ : order_[std::size_t(pos_)], r);
             if (!opt_.showDeleted) r.deleted = false;
-            out.push_back(std::move(r));
         }
         return pos_ < n;
     }
@@ -98,6 +101,7 @@ public:
     }
     void deleteRow(const Row& row) override {
         t_->deleteRecord(row.key.asInteger());
+        scanPos_ = -1;
         if (!identity_ || !t_->supportsSoftDelete()) built_ = false;
     }
     void undeleteRow(const Row& row) override {
@@ -109,6 +113,21 @@ public:
     TableFile& table() { return *t_; }
 
 private:
+    // A front-to-back read with deleted records hidden: the records are read once, skipping
+    // the deleted ones as they come, instead of a first pass over every deleted flag.
+    bool fetchSkippingDeleted(std::size_t maxRows, std::vector<Row>& out) {
+        std::int64_t n = t_->recordCount();
+        for (std::size_t k = 0; k < maxRows && scanRec_ < n; ++scanRec_) {
+            if (t_->isDeleted(scanRec_)) continue;
+            Row& r = out.emplace_back();
+            t_->readRecord(scanRec_, r);
+            r.deleted = false;
+            ++k, ++pos_, ++scanPos_;
+        }
+        while (scanRec_ < n && t_->isDeleted(scanRec_)) ++scanRec_;
+        return scanRec_ < n;
+    }
+
     void build() {
         if (built_) return;
         order_.clear();
@@ -147,6 +166,7 @@ private:
     std::vector<int> sortCols_;
     std::vector<std::int64_t> order_;
     std::int64_t pos_ = 0;
+    std::int64_t scanPos_ = 0, scanRec_ = 0;   // row scanPos_ of the lazy read is record scanRec_
 };
 
 bool matchPattern(const std::string& ext, const std::string& pattern) {
@@ -176,6 +196,46 @@ DirConnection::DirConnection(std::string dir, FileSystem& fs, Tracer& tracer, st
 DirConnection::~DirConnection() = default;
 
 void DirConnection::setForeignResolver(std::shared_ptr<ForeignTableResolver> resolver) { resolver_ = std::move(resolver); }
+
+void DirConnection::setNewTableLanguageDriver(const std::string& formatType, const std::string& languageDriver) {
+    newTableLd_[upper(formatType)] = languageDriver;
+}
+
+std::string DirConnection::quoteTable(const std::string& table) const { return quoteIdentifier(table); }
+
+std::int64_t DirConnection::appendRows(const std::string& table, const std::vector<std::string>& columns,
+                                       Cursor& source, const std::vector<int>& sourceColumns, Progress* progress) {
+    auto t = openFile(table, {});
+    const auto& fields = t->fields();
+    // Where each destination column's value comes from: -1 leaves the field empty.
+    std::vector<int> from(fields.size(), -1);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        std::size_t f = 0;
+        while (f < fields.size() && upper(fields[f].name) != upper(columns[c])) ++f;
+        if (f == fields.size())
+            throw EngineError(ErrorCategory::Usage, errc::UnknownField,
+                              {"Field '" + columns[c] + "' not found in " + fileOf(t->path())});
+        from[f] = c < sourceColumns.size() ? sourceColumns[c] : -1;
+    }
+    std::int64_t total = source.rowCount(), moved = 0;
+    std::vector<Row> rows;
+    std::vector<Value> vals(fields.size());
+    bool more = true;
+    while (more) {
+        rows.clear();
+        more = source.fetch(256, rows);
+        for (const auto& row : rows) {
+            for (std::size_t f = 0; f < fields.size(); ++f)
+                vals[f] = from[f] < 0 || std::size_t(from[f]) >= row.values.size() ? Value() : row.values[std::size_t(from[f])];
+            t->appendRecord(vals);
+            ++moved;
+        }
+        if (progress && !progress->step(moved, total))
+            throw EngineError(ErrorCategory::Cancelled, "Cancelled by the user");
+    }
+    t->flush();
+    return moved;
+}
 
 Capabilities DirConnection::capabilities() const {
     Capabilities c;
@@ -292,7 +352,9 @@ void DirConnection::createTable(const std::string& table, const std::vector<Fiel
         for (const auto& ix : indexes)
             if (ix.primary)
                 throw EngineError(ErrorCategory::Usage, errc::NotSupported, {"PRIMARY KEY is not supported on dBase tables"});
-    f->create(fs_, path, fields, indexes, {});
+    CreateOptions co;
+    if (auto ld = newTableLd_.find(f->typeName()); ld != newTableLd_.end()) co.languageDriver = ld->second;
+    f->create(fs_, path, fields, indexes, co);
     sql_->invalidate();
 }
 
@@ -427,10 +489,80 @@ void DirConnection::alterTable(const std::string& table, const std::vector<Field
     sql_->invalidate();
 }
 
+namespace {
+
+// Tables of the session's databases for ":ALIAS:TABLE" names: an open Database of that name
+// lends its connection, other names get a connection of their own, kept for later statements.
+class SessionTables : public ForeignTableResolver {
+public:
+    explicit SessionTables(Session& session) : session_(session) {}
+
+    std::unique_ptr<Cursor> open(const std::string& alias, const std::string& table) override {
+        Connection& c = connectionOf(alias);
+        if (auto* dir = dynamic_cast<DirConnection*>(&c)) return dir->openTable(table, {});
+        // Server tables through a plain query: the same rows without a table cursor's keys.
+        auto st = c.prepare("SELECT * FROM " + c.quoteTable(table));
+        auto cur = st->execute();
+        if (!cur) throw EngineError(ErrorCategory::Sql, errc::SqlBase, {":" + alias + ":" + table + " returned no rows"});
+        return cur;
+    }
+
+private:
+    Connection& connectionOf(const std::string& alias) {
+        if (Database* db = session_.findDatabase(alias); db && db->connected()) return db->connection();
+        auto& conn = own_[upper(alias)];
+        if (!conn) {
+            if (!session_.isAlias(alias))
+                throw EngineError(ErrorCategory::Config, errc::UnknownAlias, {"Unknown alias: " + alias});
+            conn = session_.connect(alias, {});
+        }
+        return *conn;
+    }
+
+    Session& session_;
+    std::map<std::string, std::unique_ptr<Connection>> own_;
+};
+
+// The configured language driver of new dBase tables: LANGDRIVER of the DBASE driver's
+// sections, as a name the dBase format knows; the built-in default when none is set.
+std::string configuredDbaseLanguageDriver(Session& session) {
+    std::string value;
+    for (const char* path : {"\\DRIVERS\\DBASE\\INIT", "\\DRIVERS\\DBASE\\DB OPEN"}) {
+        if (!value.empty()) break;
+        try {
+            for (const auto& line : session.configParams(path)) {
+                auto eq = line.find('=');
+                if (eq == std::string::npos) continue;
+                std::string n = line.substr(0, eq), v = line.substr(eq + 1);
+                auto trim = [](std::string x) {
+                    auto b = x.find_first_not_of(" \t"), e = x.find_last_not_of(" \t");
+                    return b == std::string::npos ? std::string() : x.substr(b, e - b + 1);
+                };
+                if (upper(trim(n)) == "LANGDRIVER") value = trim(v);
+            }
+        } catch (const EngineError&) {
+        }
+    }
+    if (value.empty()) return kDefaultDbaseLanguageDriver;
+    if (dbase::languageDriverFor(value).id != 0) return value;
+    // Names of other table formats still carry a code page ("ancyrr", "DB866RU1").
+    std::string cp = dbase::codePageForDriverName(value);
+    return cp.empty() ? value : cp;   // unknown: creating a table reports the name
+}
+
+}  // namespace
+
 std::unique_ptr<Connection> LocalDriver::connect(const ConnectParams& params, Tracer& tracer) {
     std::string def = upper(params.param("DEFAULT DRIVER", "DBASE"));
     std::string ext = def == "PARADOX" && formats().forExtension("DB") ? "DB" : "DBF";
-    return std::make_unique<DirConnection>(params.target, posixFileSystem(), tracer, ext);
+    auto conn = std::make_unique<DirConnection>(params.target, posixFileSystem(), tracer, ext);
+    if (params.session) {
+        conn->setForeignResolver(std::make_shared<SessionTables>(*params.session));
+        conn->setNewTableLanguageDriver("DBASE", configuredDbaseLanguageDriver(*params.session));
+    } else {
+        conn->setNewTableLanguageDriver("DBASE", kDefaultDbaseLanguageDriver);
+    }
+    return conn;
 }
 
 void registerLocalFormats() {

@@ -6,6 +6,7 @@
 //   auto st = conn->prepare("select NAME, count(*) from ORDERS group by NAME");
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ public:
     ~DirConnection() override;
 
     void setForeignResolver(std::shared_ptr<ForeignTableResolver> resolver);
+    // The language driver new tables of a format type ("DBASE") get; empty: the format's own.
+    void setNewTableLanguageDriver(const std::string& formatType, const std::string& languageDriver);
     const std::string& directory() const { return dir_; }
     FileSystem& fileSystem() { return fs_; }
 
@@ -65,6 +68,12 @@ public:
     void alterTable(const std::string& table, const std::vector<FieldDef>& add,
                     const std::vector<std::string>& drop, Progress* progress = nullptr);
 
+    // Appends through the table file (no SQL in between); columns name fields of the table.
+    std::int64_t appendRows(const std::string& table, const std::vector<std::string>& columns,
+                            Cursor& source, const std::vector<int>& sourceColumns, Progress* progress) override;
+    // Local table names carry their extension ("CUST.DBF"): one identifier, never OWNER.NAME.
+    std::string quoteTable(const std::string& table) const override;
+
     // Files of a table: the table file and every companion that exists.
     std::vector<std::string> tableFiles(const std::string& path) const;
 
@@ -75,8 +84,13 @@ private:
     Tracer& tracer_;
     std::string defaultExt_;
     std::shared_ptr<ForeignTableResolver> resolver_;
+    std::map<std::string, std::string> newTableLd_;   // format type -> language driver
     std::unique_ptr<LocalSql> sql_;
 };
+
+// The language driver new dBase tables get when the configuration names none for the DBASE
+// driver: Windows-1251 holds ASCII and Cyrillic, so copies of such text keep every letter.
+inline constexpr const char* kDefaultDbaseLanguageDriver = "ANSI Cyrillic";
 
 class LocalDriver : public Driver {
 public:
