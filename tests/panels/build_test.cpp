@@ -91,11 +91,11 @@ TEST(PanelBuild, EmbeddedFirebirdDemo) {
             if (namePart(n) == t || n == t) return n;
         return std::string();
     };
-    ASSERT_FALSE(name("EMPLOYEE").empty());
-    ASSERT_FALSE(name("PHONE_LIST").empty());
-    EXPECT_TRUE(r.list.isView(name("PHONE_LIST")));
-    EXPECT_EQ(imageIndex(r.list, name("PHONE_LIST"), true, "SYSDBA"), 3);
-    EXPECT_EQ(imageIndex(r.list, name("EMPLOYEE"), true, "SYSDBA"), 2);
+    ASSERT_FALSE(name("CRAFTSMAN").empty());
+    ASSERT_FALSE(name("WORKSHOP_STAFF").empty());
+    EXPECT_TRUE(r.list.isView(name("WORKSHOP_STAFF")));
+    EXPECT_EQ(imageIndex(r.list, name("WORKSHOP_STAFF"), true, "SYSDBA"), 3);
+    EXPECT_EQ(imageIndex(r.list, name("CRAFTSMAN"), true, "SYSDBA"), 2);
     // System tables only with the system-tables flag.
     ListScope all;
     all.systemTables = true;
