@@ -9,10 +9,13 @@ CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithD
   -DVLM_FUZZ=ON -DVLM_BUILD_TESTS=OFF -DVLM_BUILD_GUI=OFF \
   -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
-targets=$(ninja -C "$BUILD" -t targets all | sed -n 's/^\(fuzz_[a-z0-9_]*\): .*/\1/p' | grep -v seeds | sort -u)
-ninja -C "$BUILD" $targets fuzz_dbase_seeds
+all=$(ninja -C "$BUILD" -t targets all | sed -n 's/^\(fuzz_[a-z0-9_]*\): .*/\1/p' | sort -u)
+targets=$(echo "$all" | grep -v seeds)
+# Seed makers: fuzz_dbase_seeds, fuzz_paradox_seeds, each writing its corpus folders.
+seeders=$(echo "$all" | grep '_seeds$' || true)
+ninja -C "$BUILD" $targets $seeders
 CORPUS="$BUILD/corpus"
-"$BUILD/bin/fuzz_dbase_seeds" "$CORPUS"
+for s in $seeders; do "$BUILD/bin/$s" "$CORPUS"; done
 status=0
 for t in $targets; do
   case $t in

@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     ::mkdir(work.c_str(), 0755);
     local::paradox::writeParadoxDemoTables(work);
     seed(dir + "/customer", work + "/CLIENTS.DB", work + "/none");
-    seed(dir + "/biolife", work + "/BIOLIFE.DB", work + "/BIOLIFE.MB");
+    seed(dir + "/species", work + "/SPECIES.DB", work + "/SPECIES.MB");
     auto fmt = local::paradox::makeParadoxFormat();
     for (int level : {3, 5, 7}) {
         std::vector<FieldDef> f;

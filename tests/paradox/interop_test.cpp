@@ -7,8 +7,10 @@ extern "C" {
 #include <paradox.h>
 }
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "engine/drivers/local/paradox/paradox.h"
 #include "engine/drivers/local/paradox/pxformat.h"
@@ -202,3 +204,65 @@ TEST_F(Interop, WeReadPxlibsTable) {
 }
 
 }  // namespace
+
+// Large keyed tables outgrow one index block; pxlib must reach every record through the .PX, in
+// key order. pxlib reads two tiers only (the first block of the chain as the root, the rest as
+// leaves), so a wide key, which would need a third tier in table-sized blocks, gets larger
+// index blocks instead.
+TEST_F(Interop, PxlibFollowsMultiLevelPrimaryIndex) {
+    struct Case {
+        const char* name;
+        int keyWidth;     // 0: LONG key, else ALPHA of that width
+        int records;
+        int tableBlockKiB;   // what one index block would be without growing
+    };
+    for (const Case& c : {Case{"TWOLEVEL.DB", 40, 10000, 4}, Case{"WIDE.DB", 250, 12000, 4}}) {
+        SCOPED_TRACE(c.name);
+        // Every append syncs the table; on tmpfs that costs nothing.
+        char tmpl[] = "/dev/shm/pxdeepXXXXXX";
+        const char* shm = mkdtemp(tmpl);
+        std::string path = std::string(shm ? shm : dir.c_str()) + "/" + c.name;
+        IndexDef pk;
+        pk.primary = true;
+        pk.fields = {"K"};
+        fmt->create(posixFileSystem(), path,
+                    {c.keyWidth ? fd("K", FieldType::String, c.keyWidth) : fd("K", FieldType::Integer),
+                     fd("V", FieldType::Integer)},
+                    {pk}, {});
+        auto keyOf = [&](int i) -> Value {
+            if (!c.keyWidth) return i;
+            char b[16];
+            std::snprintf(b, sizeof b, "k%07d", i);
+            return std::string(b);
+        };
+        {
+            auto t = fmt->open(posixFileSystem(), path, {});
+            // Out of order, so blocks split and fill unevenly as they would in use.
+            for (int i = 0; i < c.records; ++i) {
+                int k = int((std::int64_t(i) * 7919) % c.records);
+                t->appendRecord({keyOf(k), k});
+            }
+        }
+        std::string pxPath = path.substr(0, path.size() - 2) + "PX";
+        PxDoc pi;
+        ASSERT_EQ(PX_open_file(pi.doc, pxPath.c_str()), 0);
+        EXPECT_EQ(pi.doc->px_head->px_numindexlevels, 2);
+        EXPECT_GE(pi.doc->px_head->px_maxtablesize, c.tableBlockKiB);
+        ASSERT_EQ(PX_read_primary_index(pi.doc), 0);
+        PxDoc p;
+        ASSERT_EQ(PX_open_file(p.doc, path.c_str()), 0);
+        ASSERT_EQ(PX_add_primary_index(p.doc, pi.doc), 0);
+        ASSERT_EQ(PX_get_num_records(p.doc), c.records);
+        std::vector<char> rec(std::size_t(PX_get_recordsize(p.doc)));
+        int off = c.keyWidth ? c.keyWidth : 4;
+        int wrong = 0;
+        for (int r = 0; r < c.records; ++r) {
+            long v = -1;
+            if (PX_get_record(p.doc, r, rec.data()) == nullptr ||
+                PX_get_data_long(p.doc, rec.data() + off, 4, &v) <= 0 || v != r)
+                ++wrong;
+        }
+        EXPECT_EQ(wrong, 0);
+        if (shm) std::filesystem::remove_all(shm);
+    }
+}

@@ -108,11 +108,11 @@ TEST_F(LocalSql, CopiesBetweenDbaseAndParadoxAndJoinsThem) {
     EXPECT_EQ(exec("insert into \"PEOPLE.DB\" select ID, NAME, NOTE from \"PEOPLE.DBF\""), 2);
     EXPECT_EQ(query("select d.NAME, p.NOTE from \"PEOPLE.DBF\" d join \"PEOPLE.DB\" p on p.ID = d.ID order by d.ID"),
               (Rows{{"Ann", "first memo"}, {"Bob", "NULL"}}));
-    EXPECT_EQ(query("select c.COMPANY from \"CLIENTS.DB\" c where c.CUSTNO in (select ID + 1220 from \"PEOPLE.DB\")"),
-              (Rows{{"Kauai Dive Shoppe"}}));
+    EXPECT_EQ(query("select c.COMPANY from \"CLIENTS.DB\" c where c.CUSTNO in (select ID + 2100 from \"PEOPLE.DB\")"),
+              (Rows{{"Larchmont Bicycle Works"}}));
     // And back: a Paradox table into a new dBase table.
     exec("create table \"BIO.DBF\" (NAME CHAR(30), LEN NUMERIC(8,1))");
-    EXPECT_EQ(exec("insert into \"BIO.DBF\" select COMMONNAME, LENGTHCM from \"BIOLIFE.DB\""), 4);
+    EXPECT_EQ(exec("insert into \"BIO.DBF\" select COMMONNAME, LENGTHCM from \"SPECIES.DB\""), 4);
     EXPECT_EQ(query("select max(LEN) from \"BIO.DBF\""), (Rows{{"150"}}));
 }
 
@@ -123,10 +123,10 @@ TEST_F(LocalSql, AlterAndPackKeepTheRecords) {
     auto defs = conn->fieldDefs("CLIENTS.DB");
     ASSERT_EQ(defs.back().name, "PHONE");
     EXPECT_EQ(std::count_if(defs.begin(), defs.end(), [](const FieldDef& f) { return f.name == "CITY"; }), 0);
-    EXPECT_EQ(query("select count(*), min(CUSTNO) from CLIENTS"), (Rows{{"8", "1221"}}));
-    exec("delete from CLIENTS where CUSTNO > 1300");
+    EXPECT_EQ(query("select count(*), min(CUSTNO) from CLIENTS"), (Rows{{"8", "2101"}}));
+    exec("delete from CLIENTS where CUSTNO > 2200");
     conn->packTable("CLIENTS.DB", nullptr);
-    EXPECT_EQ(query("select CUSTNO, COMPANY from CLIENTS"), (Rows{{"1221", "Kauai Dive Shoppe"}, {"1231", "Unisco"}}));
+    EXPECT_EQ(query("select CUSTNO, COMPANY from CLIENTS"), (Rows{{"2101", "Larchmont Bicycle Works"}, {"2120", "Okapi Tea Traders"}}));
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ class LevelTest : public Fixture, public ::testing::WithParamInterface<int> {};
 LevelCase caseFor(int level) {
     LevelCase c{level, {}, {}};
     auto add = [&](FieldDef f, Value v) { c.fields.push_back(std::move(f)), c.values.push_back(std::move(v)); };
-    add(fd("NAME", FieldType::String, 20), Value("Kauai Dive"));
+    add(fd("NAME", FieldType::String, 20), Value("Okapi Tea"));
     add(fd("COUNT", FieldType::Smallint), Value(std::int64_t(-123)));
     add(fd("PRICE", FieldType::Float), Value(-1.5));
     add(fd("PAID", FieldType::Currency), Value(2500.25));
@@ -510,7 +510,7 @@ TEST(ParadoxDemo, WritesAKeyedTableAndOneWithBlobs) {
     auto customer = fmt->open(posixFileSystem(), dir + "/CLIENTS.DB", {});
     EXPECT_EQ(customer->recordCount(), 8);
     EXPECT_EQ(customer->indexDefs().size(), 2u);
-    auto bio = fmt->open(posixFileSystem(), dir + "/BIOLIFE.DB", {});
+    auto bio = fmt->open(posixFileSystem(), dir + "/SPECIES.DB", {});
     Row r;
     bio->readRecord(2, r);
     EXPECT_GT(r.values[4].asText().size(), 4000u);

@@ -8,6 +8,9 @@
 #include "engine/typemap.h"
 #include "localddl.h"
 #include "localdriver.h"
+#ifdef VLM_HAVE_PARADOX
+#include "engine/drivers/local/paradox/paradox.h"
+#endif
 
 namespace vlm::engine::local {
 namespace {
@@ -39,7 +42,7 @@ void writeDemoFolder(const std::string& dir) {
              {{"BYNAME", {"NAME"}}}, {},
              {{Value(1001), Value("Kingfisher Supplies"), Value("Leeds"), Value(Date{1994, 3, 1}), Value(true)},
               {Value(1002), Value("Blue Harbour Diving"), Value("Brighton"), Value(Date{1997, 7, 15}), Value(true)},
-              {Value(1003), Value("Northwind Outfitters"), Value("York"), Value(Date{2001, 11, 30}), Value(false)},
+              {Value(1003), Value("Fellgate Outfitters"), Value("York"), Value(Date{2001, 11, 30}), Value(false)},
               {Value(1004), Value("Coral Reef Tours"), Value("Plymouth"), Value(Date{2005, 5, 9}), Value(true)}});
     recreate(fs, dir + "/ORDERS.DBF",
              {col("ORDERNO", "NUMERIC", 8, 0), col("CUSTNO", "NUMERIC", 6, 0), col("SALEDATE", "DATE"),
@@ -57,6 +60,10 @@ void writeDemoFolder(const std::string& dir) {
              {{Value(1), Value("Москва"), Value("Столица России")},
               {Value(2), Value("Санкт-Петербург"), Value("Северная столица")},
               {Value(3), Value("Новосибирск"), Value()}});
+#ifdef VLM_HAVE_PARADOX
+    // CLIENTS.DB (keyed, with a secondary index) and SPECIES.DB (memo and graphic blobs).
+    paradox::writeParadoxDemoTables(dir);
+#endif
 }
 
 }  // namespace vlm::engine::local

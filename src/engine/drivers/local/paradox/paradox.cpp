@@ -177,21 +177,21 @@ void writeParadoxDemoTables(const std::string& dir) {
         PxTable t(fs, path, {});
         struct R { double no; const char* company; const char* city; const char* country; double credit; bool active; DateTime last; };
         const R rows[] = {
-            {1221, "Kauai Dive Shoppe", "Kapaa Kauai", "US", 5000, true, {{1994, 2, 2}, {10, 15, 0, 0}}},
-            {1231, "Unisco", "Freeport", "Bahamas", 2500, true, {{1994, 11, 17}, {9, 0, 0, 0}}},
-            {1351, "Sight Diver", "Kato Paphos", "Cyprus", 1200.5, false, {{1995, 1, 3}, {16, 45, 30, 0}}},
-            {1354, "Cayman Divers World Unlimited", "Grand Cayman", "British West Indies", 800, true, {{1993, 12, 24}, {12, 0, 0, 0}}},
-            {1356, "Tom Sawyer Diving Centre", "Christiansted", "US Virgin Islands", 0, false, {{1995, 4, 19}, {8, 30, 0, 0}}},
-            {1380, "Blue Jack Aqua Center", "Waipahu", "US", 3300.75, true, {{1994, 6, 6}, {14, 5, 0, 0}}},
-            {1384, "VIP Divers Club", "Christiansted", "US Virgin Islands", 150, true, {{1995, 3, 1}, {11, 11, 11, 0}}},
-            {1510, "Ocean Paradise", "Kailua-Kona", "US", 9999.99, true, {{1994, 8, 30}, {17, 20, 0, 0}}},
+            {2101, "Larchmont Bicycle Works", "Leeds", "UK", 5000, true, {{1994, 2, 2}, {10, 15, 0, 0}}},
+            {2120, "Okapi Tea Traders", "Mombasa", "Kenya", 2500, true, {{1994, 11, 17}, {9, 0, 0, 0}}},
+            {2215, "Brass Lantern Books", "Tartu", "Estonia", 1200.5, false, {{1995, 1, 3}, {16, 45, 30, 0}}},
+            {2230, "Haldor Marine and Rigging Co", "Bergen", "Norway", 800, true, {{1993, 12, 24}, {12, 0, 0, 0}}},
+            {2244, "Vesna Ceramics", "Novi Sad", "Serbia", 0, false, {{1995, 4, 19}, {8, 30, 0, 0}}},
+            {2301, "Quillon Print House", "Lyon", "France", 3300.75, true, {{1994, 6, 6}, {14, 5, 0, 0}}},
+            {2318, "Saffron Row Bakery", "Pune", "India", 150, true, {{1995, 3, 1}, {11, 11, 11, 0}}},
+            {2407, "Tallgrass Outfitters", "Wichita", "US", 9999.99, true, {{1994, 8, 30}, {17, 20, 0, 0}}},
         };
         for (const auto& r : rows)
             t.appendRecord({r.no, r.company, r.city, r.country, r.credit, r.active, r.last});
         t.flush();
     }
     {
-        std::string path = dir + "/BIOLIFE.DB";
+        std::string path = dir + "/SPECIES.DB";
         FieldDef notes = field("NOTES", FieldType::Memo, 50);
         FieldDef picture = field("GRAPHIC", FieldType::Graphic, 0);
         fmt.create(fs, path,
@@ -202,12 +202,12 @@ void writeParadoxDemoTables(const std::string& dir) {
         PxTable t(fs, path, {});
         std::string longNote;
         for (int i = 0; i < 60; ++i)
-            longNote += "Paragraph " + std::to_string(i + 1) + ": the great barracuda is found in tropical seas around the world. ";
-        t.appendRecord({90020.0, "Triggerfish", "Clown Triggerfish", 50.0,
-                        "Inhabits outer reef areas and feeds upon crustaceans and mollusks.", bitmap(255, 200, 0)});
-        t.appendRecord({90030.0, "Snapper", "Red Emperor", 60.0, "Short note", bitmap(200, 0, 0)});
-        t.appendRecord({90050.0, "Barracuda", "Great Barracuda", 150.0, longNote, bitmap(120, 120, 140)});
-        t.appendRecord({90070.0, "Angelfish", "Blue Angelfish", 30.0, Value(), Value()});
+            longNote += "Observation " + std::to_string(i + 1) + ": a pair was seen feeding on the reed bed at the north end of the lake. ";
+        t.appendRecord({7010.0, "Heron", "Grey Heron", 95.0,
+                        "Stands motionless in shallow water and strikes at fish and frogs.", bitmap(150, 150, 160)});
+        t.appendRecord({7020.0, "Crow", "Common Raven", 64.0, "Short note", bitmap(20, 20, 30)});
+        t.appendRecord({7030.0, "Waterfowl", "Mute Swan", 150.0, longNote, bitmap(250, 250, 245)});
+        t.appendRecord({7040.0, "Swallow", "Barn Swallow", 18.0, Value(), Value()});
         t.flush();
     }
 }

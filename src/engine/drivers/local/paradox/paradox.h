@@ -17,7 +17,7 @@ void registerParadoxFormat(TableFormats& formats);
 std::unique_ptr<TableFormat> makeParadoxFormat();
 
 // Writes the Paradox part of the demo folder into dir: CLIENTS.DB (keyed on CUSTNO, with a secondary index BYCOMPANY) and
-// BIOLIFE.DB (unkeyed, with memo and graphic blobs in BIOLIFE.MB). Replaces existing files.
+// SPECIES.DB (unkeyed, with memo and graphic blobs in SPECIES.MB). Replaces existing files.
 void writeParadoxDemoTables(const std::string& dir);
 
 }  // namespace vlm::engine::local::paradox

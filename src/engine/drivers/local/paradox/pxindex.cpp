@@ -69,20 +69,49 @@ void writeTreeIndex(FileSystem& fs, const std::string& path, std::uint8_t fileTy
     h.recordSize += 6;
     int keyBytes = h.recordSize - 6;
 
-    // Level by level: the leaves point at table blocks, each level above at the one below.
-    std::vector<std::uint8_t> body;
-    std::vector<IndexEntry> level = entries;
-    int nextBlock = 1, levels = 0, root = 0;
-    std::uint32_t leafRecords = std::uint32_t(entries.size());
-    if (level.empty()) {
-        // An empty table: a root block without entries.
-        body.resize(std::size_t(h.blockSize()), 0);
-        wr16(&body[4], std::uint32_t(-h.recordSize) & 0xFFFF);
-        root = 1, levels = 1, nextBlock = 2;
+    // The tiers of the tree, leaves first: each tier above has one entry per block of the tier
+    // below (that block's first key, its number and the table records beneath it). Blocks are
+    // numbered top down, the root being block 1, and one next/prev chain runs through every
+    // block in that order; the header counts the entries of all tiers. Readers that walk the
+    // chain instead of descending from the root (pxlib) take the first blocks for the upper
+    // tiers, so the order is part of the format as other programs read it.
+    // Readers that walk the chain know two tiers only (a root over the leaves). A larger index
+    // block keeps the tree at two tiers: the block size grows (to 4, 8, 16, 32 KiB) until the root
+    // holds an entry for every leaf block. Past that the tree grows tiers as it must.
+    while (h.maxTableSize < 32) {
+        const std::size_t fit = std::size_t(h.recordsPerBlock());
+        if (entries.size() <= fit * fit) break;
+        h.maxTableSize = h.maxTableSize < 4 ? h.maxTableSize + 1 : h.maxTableSize * 2;
     }
-    while (!level.empty()) {
-        std::vector<std::vector<std::uint8_t>> recs;
-        for (auto& e : level) {
+    const int per = h.recordsPerBlock();
+    std::vector<std::vector<IndexEntry>> tiers{entries};
+    while (tiers.back().size() > std::size_t(per)) {
+        const auto& below = tiers.back();
+        std::vector<IndexEntry> up;
+        for (std::size_t i = 0; i < below.size(); i += std::size_t(per)) {
+            int sum = 0;
+            for (std::size_t j = i; j < std::min(below.size(), i + std::size_t(per)); ++j) sum += below[j].count;
+            up.push_back({below[i].key, 0, sum});   // block numbers follow once every tier is known
+        }
+        tiers.push_back(std::move(up));
+    }
+    const int levels = int(tiers.size());
+    std::vector<int> firstBlockOf(std::size_t(levels), 1);   // of each tier
+    {
+        int next = 1;
+        for (int t = levels - 1; t >= 0; --t) {
+            firstBlockOf[std::size_t(t)] = next;
+            next += std::max<int>(1, int((tiers[std::size_t(t)].size() + std::size_t(per) - 1) / std::size_t(per)));
+        }
+    }
+    for (int t = 1; t < levels; ++t)
+        for (std::size_t i = 0; i < tiers[std::size_t(t)].size(); ++i)
+            tiers[std::size_t(t)][i].block = firstBlockOf[std::size_t(t - 1)] + int(i);
+
+    std::vector<std::vector<std::uint8_t>> recs;
+    std::uint32_t allEntries = 0;
+    for (int t = levels - 1; t >= 0; --t) {
+        for (auto& e : tiers[std::size_t(t)]) {
             std::vector<std::uint8_t> r(std::size_t(h.recordSize), 0);
             std::memcpy(r.data(), e.key.data(), std::min<std::size_t>(e.key.size(), std::size_t(keyBytes)));
             putInt(&r[std::size_t(keyBytes)], 2, e.block);
@@ -90,31 +119,41 @@ void writeTreeIndex(FileSystem& fs, const std::string& path, std::uint8_t fileTy
             putInt(&r[std::size_t(keyBytes) + 4], 2, 0);
             recs.push_back(std::move(r));
         }
-        std::vector<IndexEntry> above;
-        int first = nextBlock;
-        putBlocks(body, h, recs, first, &above, keyBytes);
-        for (auto& a : above) {
-            // A block's count above the leaves is the number of table records beneath it.
-            int sum = 0;
-            int per = h.recordsPerBlock();
-            std::size_t from = std::size_t((a.block - first) * per);
-            for (std::size_t i = from; i < from + std::size_t(a.count) && i < level.size(); ++i) sum += level[i].count;
-            a.count = sum;
+        allEntries += std::uint32_t(tiers[std::size_t(t)].size());
+    }
+    std::vector<std::uint8_t> body;
+    int nextBlock = 1;
+    if (recs.empty()) {
+        // An empty table: a root block without entries.
+        body.resize(std::size_t(h.blockSize()), 0);
+        wr16(&body[4], std::uint32_t(-h.recordSize) & 0xFFFF);
+        nextBlock = 2;
+    } else {
+        // Tier by tier, each starting a block of its own, all on one chain.
+        std::size_t at = 0;
+        for (int t = levels - 1; t >= 0; --t) {
+            std::size_t n = tiers[std::size_t(t)].size();
+            std::vector<std::vector<std::uint8_t>> part(recs.begin() + std::ptrdiff_t(at),
+                                                        recs.begin() + std::ptrdiff_t(at + n));
+            putBlocks(body, h, part, nextBlock, nullptr, keyBytes);
+            at += n;
+            nextBlock += int((n + std::size_t(per) - 1) / std::size_t(per));
         }
-        nextBlock += int(above.size());
-        ++levels;
-        if (above.size() == 1) {
-            root = above[0].block;
-            break;
+        // Link the tiers' chains into one.
+        const std::size_t bs = std::size_t(h.blockSize());
+        int total = nextBlock - 1;
+        for (int no = 1; no <= total; ++no) {
+            std::uint8_t* blk = &body[std::size_t(no - 1) * bs];
+            wr16(blk, no < total ? std::uint32_t(no + 1) : 0);
+            wr16(blk + 2, std::uint32_t(no - 1));
         }
-        level = std::move(above);
     }
     h.fileBlocks = nextBlock - 1;
     h.firstBlock = 1;
     h.lastBlock = h.fileBlocks;
-    h.indexRoot = root;
+    h.indexRoot = 1;
     h.indexLevels = levels;
-    h.numRecords = leafRecords;
+    h.numRecords = allEntries;
     h.updateStamp = stamp;
     std::vector<std::uint8_t> out = buildHeader(h);
     out.insert(out.end(), body.begin(), body.end());
