@@ -44,10 +44,11 @@ ${calls}        return r;
   set_property(TARGET vlm_engine PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
 endfunction()
 
-# vlm_add_gtest(<name> SOURCES ... LIBS ... [LABELS label] [ENV A=1 B=2 ...]): a GoogleTest executable
-# registered with ctest as one test per case.
+# vlm_add_gtest(<name> SOURCES ... LIBS ... [LABELS label] [ENV A=1 B=2 ...] [FIXTURES fixture]): a
+# GoogleTest executable registered with ctest as one test per case; FIXTURES names the one ctest
+# fixture (a server) every case requires.
 function(vlm_add_gtest name)
-  cmake_parse_arguments(A "" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(A "" "FIXTURES" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main)
   # gtest_discover_tests splits list-valued PROPERTIES, so the environment goes through a
@@ -56,9 +57,17 @@ function(vlm_add_gtest name)
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${A_ENV}")
   endif()
   include(GoogleTest)
+  # Every property value must be a single word here: discovery splits list values.
+  set(_props "")
   if(A_LABELS)
     list(GET A_LABELS 0 _label)   # discovered tests take one label
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${_label}")
+    list(APPEND _props LABELS "${_label}")
+  endif()
+  if(A_FIXTURES)
+    list(APPEND _props FIXTURES_REQUIRED "${A_FIXTURES}")
+  endif()
+  if(_props)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${_props})
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()

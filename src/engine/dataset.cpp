@@ -65,6 +65,20 @@ struct Dataset::Impl {
     std::vector<Row> rows;
     bool exhausted = false;
     std::int64_t fetched = 0;
+    // The block last looked up (map nodes stay put until erased), and the row vrow() last
+    // returned: a scan asks for the current row once per field. Both are forgotten whenever
+    // the cache or the visible order changes.
+    std::int64_t lastBlock = -1;
+    std::vector<Row>* lastBlockRows = nullptr;
+    std::int64_t lastV = -1;
+    const Row* lastRow = nullptr;
+
+    void forgetRows() {
+        lastBlock = -1;
+        lastBlockRows = nullptr;
+        lastV = -1;
+        lastRow = nullptr;
+    }
 
     // Filter: matches holds the underlying indexes of the rows that pass, scanned so far.
     std::string filterText;
@@ -93,6 +107,7 @@ struct Dataset::Impl {
     bool filterActive() const { return filtered && !filter.empty(); }
 
     void resetCache() {
+        forgetRows();
         blocks.clear();
         rows.clear();
         count = -1;
@@ -100,6 +115,7 @@ struct Dataset::Impl {
         resetScan();
     }
     void resetScan() {
+        forgetRows();
         matches.clear();
         scanned = 0;
         scanDone = false;
@@ -109,26 +125,18 @@ struct Dataset::Impl {
         if (u < 0 || !cursor) return nullptr;
         if (random) {
             std::int64_t b = u / std::int64_t(kBlock);
-            auto it = blocks.find(b);
-            if (it == blocks.end()) {
-                if (count >= 0 && u >= count) return nullptr;
-                if (!cursor->seek(b * std::int64_t(kBlock))) usage("The cursor cannot be positioned");
-                std::vector<Row> v;
-                cursor->fetch(kBlock, v);
-                fetched += std::int64_t(v.size());
-                if (v.size() < kBlock) count = b * std::int64_t(kBlock) + std::int64_t(v.size());
-                if (blocks.size() >= kMaxBlocks) {
-                    auto far = std::max_element(blocks.begin(), blocks.end(), [&](const auto& x, const auto& y) {
-                        return std::llabs(x.first - b) < std::llabs(y.first - b);
-                    });
-                    blocks.erase(far);
-                }
-                it = blocks.emplace(b, std::move(v)).first;
+            if (b != lastBlock) {
+                auto it = blocks.find(b);
+                if (it == blocks.end()) it = loadBlock(b, u);
+                if (it == blocks.end()) return nullptr;
+                lastBlock = b;
+                lastBlockRows = &it->second;
             }
             std::size_t i = std::size_t(u % std::int64_t(kBlock));
-            return i < it->second.size() ? &it->second[i] : nullptr;
+            return i < lastBlockRows->size() ? &(*lastBlockRows)[i] : nullptr;
         }
         while (std::int64_t(rows.size()) <= u && !exhausted) {
+            forgetRows();   // the vector may move its rows
             std::size_t before = rows.size();
             bool more = cursor->fetch(kBlock, rows);
             fetched += std::int64_t(rows.size() - before);
@@ -138,6 +146,26 @@ struct Dataset::Impl {
     }
 
     Row* urowMutable(std::int64_t u) { return const_cast<Row*>(urow(u)); }
+
+    // Reads block b (holding row u) from the cursor; a full cache gives up the block farthest
+    // away, whose rows the cursor then decodes over. end() when u lies past the known end.
+    std::map<std::int64_t, std::vector<Row>>::iterator loadBlock(std::int64_t b, std::int64_t u) {
+        if (count >= 0 && u >= count) return blocks.end();
+        if (!cursor->seek(b * std::int64_t(kBlock))) usage("The cursor cannot be positioned");
+        forgetRows();
+        std::vector<Row> v;
+        if (blocks.size() >= kMaxBlocks) {
+            auto far = std::max_element(blocks.begin(), blocks.end(), [&](const auto& x, const auto& y) {
+                return std::llabs(x.first - b) < std::llabs(y.first - b);
+            });
+            v = std::move(far->second);
+            blocks.erase(far);
+        }
+        cursor->fetchInto(kBlock, v);
+        fetched += std::int64_t(v.size());
+        if (v.size() < kBlock) count = b * std::int64_t(kBlock) + std::int64_t(v.size());
+        return blocks.emplace(b, std::move(v)).first;
+    }
 
     std::int64_t ucount() {
         if (count >= 0) return count;
@@ -177,11 +205,18 @@ struct Dataset::Impl {
     }
 
     const Row* vrow(std::int64_t v) {
+        if (v == lastV) return lastRow;
         if (v < 0) return nullptr;
-        if (!filterActive()) return urow(v);
-        while (std::int64_t(matches.size()) <= v && scanOne()) {
+        const Row* r;
+        if (!filterActive()) {
+            r = urow(v);
+        } else {
+            while (std::int64_t(matches.size()) <= v && scanOne()) {
+            }
+            r = v < std::int64_t(matches.size()) ? urow(matches[std::size_t(v)]) : nullptr;
         }
-        return v < std::int64_t(matches.size()) ? urow(matches[std::size_t(v)]) : nullptr;
+        if (r) lastV = v, lastRow = r;
+        return r;
     }
 
     std::int64_t uindex(std::int64_t v) {
@@ -717,6 +752,7 @@ void Dataset::setFilter(const std::string& expression) {
     }
     d.filterText = expression;
     d.filter = std::move(f);
+    d.forgetRows();
     if (active() && d.filtered) {
         d.resetScan();
         d.placeAt(0);
@@ -730,6 +766,7 @@ void Dataset::setFiltered(bool on) {
     if (d.filtered == on) return;
     if (active()) checkBrowse(*this);
     d.filtered = on;
+    d.forgetRows();
     if (active()) {
         d.resetScan();
         d.placeAt(0);
@@ -793,12 +830,14 @@ void Dataset::post() {
     std::int64_t u;
     if (d.random) {
         std::int64_t hint = d.appending ? d.ucount() : d.insertAt;
+        d.forgetRows();
         d.blocks.clear();
         d.count = -1;
         u = d.findKey(stored.key, hint);
         if (u < 0) u = std::min(hint, std::max<std::int64_t>(d.ucount() - 1, 0));
     } else {
         u = d.appending ? d.ucount() : std::min(d.insertAt, d.ucount());
+        d.forgetRows();
         d.rows.insert(d.rows.begin() + u, stored);
         if (d.count >= 0) ++d.count;
     }
@@ -831,6 +870,7 @@ void Dataset::deleteRecord() {
     if (!r) usage("Cannot perform this operation on an empty dataset");
     std::int64_t u = d.uindex(d.pos);
     d.cursor->deleteRow(*r);
+    d.forgetRows();
     if (d.random) {
         d.blocks.clear();
         if (d.count > 0) --d.count;

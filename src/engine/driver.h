@@ -52,6 +52,13 @@ public:
     virtual const std::vector<FieldDef>& fields() const = 0;
     // Appends up to maxRows rows to out. Returns false once no rows are left after this call.
     virtual bool fetch(std::size_t maxRows, std::vector<Row>& out) = 0;
+    // Like fetch, but out receives the rows in place of what it held: the rows already in it
+    // lend their storage (value vectors, string buffers) to the rows read, so a reader that
+    // recycles one block allocates little per row. Drivers that can reuse rows override it.
+    virtual bool fetchInto(std::size_t maxRows, std::vector<Row>& out) {
+        out.clear();
+        return fetch(maxRows, out);
+    }
     // Number of rows without reading them, -1 when the driver cannot tell cheaply.
     virtual std::int64_t rowCount() { return -1; }
     // Position so that the next fetch starts at row index (0-based). False when unsupported.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -74,6 +75,13 @@ public:
     Value(Time t) : v_(t) {}
     Value(DateTime t) : v_(t) {}
     Value(Decimal d) : v_(std::move(d)) {}
+
+    // Sets text in place: a value that holds text already keeps its buffer, so readers that
+    // decode over recycled rows allocate nothing for text that fits.
+    void setText(std::string_view s) {
+        if (auto* t = std::get_if<std::string>(&v_)) t->assign(s);
+        else v_.emplace<std::string>(s);
+    }
 
     bool isNull() const { return v_.index() == 0; }
     const Storage& storage() const { return v_; }

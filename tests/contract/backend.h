@@ -25,7 +25,10 @@ struct Backend {
 
     bool transactions = true;       // commit and rollback work
     bool liveQueries = true;        // RequestLive on "select * from T" gives an editable result
+    bool editableTables = true;     // Table cursors insert, update and delete rows
     bool seekingTables = true;      // table cursors count and position without reading every row
+    bool primaryKeys = true;        // createTable makes primary keys that refuse duplicates (not dBase)
+    bool exactNumerics = true;      // NUMERIC(10,2) and BOOLEAN read back as BCD and Boolean fields
     bool storedProcedures = false;  // createProcedure makes CT_ADD(A, B) returning S = A + B
     std::vector<std::string> createProcedure;
     std::string syntaxErrorText;    // part of the server's text for "selec * from T"

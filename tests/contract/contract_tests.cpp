@@ -77,7 +77,8 @@ void Contract::createItems(Database& on, const std::string& base) {
     IndexDef pk;
     pk.name = "PK_" + base;
     pk.fields = {"ID"};
-    pk.primary = pk.unique = true;
+    pk.primary = backend().primaryKeys;
+    pk.unique = true;
     t.createTable({def("ID", logical::INT32, 0, 0, true), def("NAME", logical::ZSTRING, 20),
                    def("PRICE", logical::BCD, 10, 2), def("BORN", logical::DATE), def("FLAG", logical::BOOL)},
                   {pk});
@@ -141,24 +142,28 @@ TEST_P(Contract, ListsTablesWithFieldTypes) {
     for (std::size_t i = 0; i < 5; ++i) {
         SCOPED_TRACE(expect[i].name);
         EXPECT_EQ(defs[i].name, expect[i].name);
+        if (!backend().exactNumerics && (i == 2 || i == 4)) continue;   // described as DOUBLE and INTEGER
         EXPECT_EQ(defs[i].type, expect[i].type);
         if (expect[i].size >= 0) EXPECT_EQ(defs[i].size, expect[i].size);
     }
-    EXPECT_EQ(defs[2].scale, 2);
+    if (backend().exactNumerics) EXPECT_EQ(defs[2].scale, 2);
     auto indexes = t.indexDefs();
     bool primary = false;
     for (const auto& ix : indexes)
-        if (ix.primary) primary = ix.fields == std::vector<std::string>{"ID"};
+        if (ix.primary || !backend().primaryKeys) primary = primary || ix.fields == std::vector<std::string>{"ID"};
     EXPECT_TRUE(primary) << "no primary index on ID";
 
     // The open dataset reports the same fields, values in their types.
     fillItems(db(), "ITEMS", 3);
     t.open();
     EXPECT_EQ(t.fieldCount(), 5);
-    EXPECT_EQ(t.fieldByName("price").dataType(), FieldType::BCD);
+    if (backend().exactNumerics) {
+        EXPECT_EQ(t.fieldByName("price").dataType(), FieldType::BCD);
+        EXPECT_EQ(t.fieldByName("PRICE").asString(), "1.50");
+    }
+    EXPECT_EQ(t.fieldByName("PRICE").asFloat(), 1.5);
     EXPECT_EQ(t.fieldByName("ID").asInteger(), 1);
     EXPECT_EQ(t.fieldByName("NAME").asString(), "Ivanov");
-    EXPECT_EQ(t.fieldByName("PRICE").asString(), "1.50");
     EXPECT_EQ(t.fieldByName("BORN").asString(), "2020-02-02");
     EXPECT_TRUE(t.fieldByName("FLAG").asBoolean());
     EXPECT_THROW(t.fieldByName("NOPE"), EngineError);
@@ -322,6 +327,7 @@ TEST_P(Contract, FiltersRecords) {
 }
 
 TEST_P(Contract, EditsInsertsAndDeletesThroughATable) {
+    if (!backend().editableTables) GTEST_SKIP() << backend().name << " table cursors are read-only";
     createItems(db(), "ITEMS");
     fillItems(db(), "ITEMS", 5);
     Table t;
@@ -370,12 +376,14 @@ TEST_P(Contract, EditsInsertsAndDeletesThroughATable) {
     EXPECT_TRUE(q.fieldByName("PRICE").isNull());
 
     // A key violation is reported and leaves the record in insert state to be corrected.
-    t.insert();
-    t.fieldByName("ID").setValue(Value(2));
-    EXPECT_THROW(t.post(), EngineError);
-    EXPECT_EQ(t.state(), DatasetState::Insert);
-    t.cancel();
-    EXPECT_EQ(t.recordCount(), 5);
+    if (backend().primaryKeys) {
+        t.insert();
+        t.fieldByName("ID").setValue(Value(2));
+        EXPECT_THROW(t.post(), EngineError);
+        EXPECT_EQ(t.state(), DatasetState::Insert);
+        t.cancel();
+        EXPECT_EQ(t.recordCount(), 5);
+    }
 
     // A query without RequestLive is read-only.
     EXPECT_FALSE(q.canModify());
@@ -489,7 +497,8 @@ TEST_P(Contract, BatchMoveCopiesAndAppendsBetweenDatabases) {
     out.open();
     out.setRecNo(3);
     EXPECT_EQ(out.fieldByName("NAME").asString(), "Sidorov");
-    EXPECT_EQ(out.fieldByName("PRICE").asString(), "3.50");
+    if (backend().exactNumerics) EXPECT_EQ(out.fieldByName("PRICE").asString(), "3.50");
+    EXPECT_EQ(out.fieldByName("PRICE").asFloat(), 3.5);
     EXPECT_TRUE(out.fieldByName("BORN").isNull());
     out.close();
 
@@ -554,13 +563,13 @@ TEST_P(Contract, FailedBatchMovesLeaveTheDestinationAsItWas) {
     append.source = &src;
     append.destination = &target;
     append.mode = batAppend;
-    try {
+    if (backend().primaryKeys) try {
         append.execute();
         FAIL() << "the key violation was not reported";
     } catch (const EngineError& e) {
         EXPECT_NE(std::string(e.what()), "");
     }
-    EXPECT_EQ(countRows(dest, "TARGET"), backend().transactions ? 1 : 600);
+    if (backend().primaryKeys) EXPECT_EQ(countRows(dest, "TARGET"), backend().transactions ? 1 : 600);
 
     // Cancelled through the progress: appended rows are rolled back, a copy leaves no table.
     if (backend().transactions) {

@@ -353,12 +353,125 @@ std::unique_ptr<Statement> PgConnection::prepare(const std::string& sql) {
     return std::make_unique<PgStatement>(s_, sql);
 }
 
+namespace {
+
+// A table opened for browsing and editing: rows carry their ctid as the key; changes find their
+// row by the primary key where the table has one, else by the ctid, and read it back through
+// RETURNING (new ctid, defaults, triggers).
+class PgTableCursor : public Cursor {
+public:
+    PgTableCursor(PgConnection& conn, std::string table, std::vector<std::string> keyFields,
+                  const TableOpenOptions& options)
+        : conn_(conn), table_(std::move(table)) {
+        std::string cols;
+        for (const auto& f : conn_.fieldDefs(table_)) cols += conn_.quoteIdentifier(f.name) + ", ";
+        std::string sql = "SELECT " + cols + "ctid::text FROM " + conn_.quoteTable(table_);
+        for (std::size_t i = 0; i < options.indexFieldNames.size(); ++i)
+            sql += (i ? ", " : " ORDER BY ") + conn_.quoteIdentifier(options.indexFieldNames[i]);
+        rows_ = conn_.prepare(sql)->execute();
+        fields_ = rows_->fields();
+        fields_.pop_back();   // the ctid
+        for (const auto& k : keyFields)
+            for (std::size_t i = 0; i < fields_.size(); ++i)
+                if (fields_[i].name == k) key_.push_back(i);
+        if (key_.size() != keyFields.size()) key_.clear();
+    }
+    const std::vector<FieldDef>& fields() const override { return fields_; }
+    bool fetch(std::size_t maxRows, std::vector<Row>& out) override {
+        std::size_t first = out.size();
+        bool more = rows_->fetch(maxRows, out);
+        for (std::size_t i = first; i < out.size(); ++i) takeKey(out[i]);
+        return more;
+    }
+    bool canModify() const override { return true; }
+
+    Row insertRow(const std::vector<Value>& values) override {
+        // Fields left null are left out, so that defaults and serial columns fill them.
+        std::string cols, marks;
+        std::vector<std::pair<Value, FieldType>> params;
+        for (std::size_t i = 0; i < fields_.size() && i < values.size(); ++i) {
+            if (values[i].isNull()) continue;
+            cols += (params.empty() ? "" : ", ") + conn_.quoteIdentifier(fields_[i].name);
+            marks += params.empty() ? "?" : ", ?";
+            params.emplace_back(values[i], fields_[i].type);
+        }
+        return run("INSERT INTO " + conn_.quoteTable(table_) +
+                       (params.empty() ? " DEFAULT VALUES" : " (" + cols + ") VALUES (" + marks + ")") + returning(),
+                   params);
+    }
+    Row updateRow(const Row& old, const std::vector<Value>& values) override {
+        std::string sets;
+        std::vector<std::pair<Value, FieldType>> params;
+        for (std::size_t i = 0; i < fields_.size() && i < values.size(); ++i) {
+            if (i < old.values.size() && values[i] == old.values[i]) continue;
+            params.emplace_back(values[i], fields_[i].type);
+            sets += (params.size() > 1 ? ", " : "") + conn_.quoteIdentifier(fields_[i].name) + " = ?";
+        }
+        if (params.empty()) return old;
+        std::string sql = "UPDATE " + conn_.quoteTable(table_) + " SET " + sets;
+        sql += where(old, params) + returning();
+        return run(sql, params);
+    }
+    void deleteRow(const Row& row) override {
+        std::vector<std::pair<Value, FieldType>> params;
+        std::string sql = "DELETE FROM " + conn_.quoteTable(table_);
+        sql += where(row, params);
+        auto st = conn_.prepare(sql);
+        for (std::size_t i = 0; i < params.size(); ++i) st->bind(i, params[i].first, params[i].second);
+        st->execute();
+        if (st->rowsAffected() < 1) changedByOthers();
+    }
+
+private:
+    static void changedByOthers() {
+        throw EngineError(ErrorCategory::Data, errc::DataBase, {"The record was changed or deleted by another user"});
+    }
+    void takeKey(Row& r) {
+        r.key = std::move(r.values.back());
+        r.values.pop_back();
+    }
+    std::string returning() const {
+        std::string sql = " RETURNING ";
+        for (const auto& f : fields_) sql += conn_.quoteIdentifier(f.name) + ", ";
+        return sql + "ctid::text";
+    }
+    std::string where(const Row& row, std::vector<std::pair<Value, FieldType>>& params) const {
+        if (key_.empty()) {
+            params.emplace_back(row.key, FieldType::String);
+            return " WHERE ctid = CAST(? AS tid)";
+        }
+        std::string sql = " WHERE ";
+        for (std::size_t i = 0; i < key_.size(); ++i) {
+            params.emplace_back(row.values[key_[i]], fields_[key_[i]].type);
+            sql += (i ? " AND " : "") + conn_.quoteIdentifier(fields_[key_[i]].name) + " = ?";
+        }
+        return sql;
+    }
+    Row run(const std::string& sql, const std::vector<std::pair<Value, FieldType>>& params) {
+        auto st = conn_.prepare(sql);
+        for (std::size_t i = 0; i < params.size(); ++i) st->bind(i, params[i].first, params[i].second);
+        auto result = st->execute();
+        std::vector<Row> rows;
+        if (result) result->fetch(1, rows);
+        if (rows.empty()) changedByOthers();
+        takeKey(rows[0]);
+        return std::move(rows[0]);
+    }
+
+    PgConnection& conn_;
+    std::string table_;
+    std::unique_ptr<Cursor> rows_;
+    std::vector<FieldDef> fields_;
+    std::vector<std::size_t> key_;
+};
+
+}  // namespace
+
 std::unique_ptr<Cursor> PgConnection::openTable(const std::string& table, const TableOpenOptions& options) {
-    std::string sql = "SELECT * FROM " + quoteTable(table);
-    for (std::size_t i = 0; i < options.indexFieldNames.size(); ++i)
-        sql += (i ? ", " : " ORDER BY ") + quoteIdent(options.indexFieldNames[i]);
-    auto st = prepare(sql);
-    return st->execute();
+    std::vector<std::string> key;
+    for (const auto& ix : indexDefs(table))
+        if (ix.primary) key = ix.fields;
+    return std::make_unique<PgTableCursor>(*this, table, std::move(key), options);
 }
 
 void PgConnection::createTable(const std::string& table, const std::vector<FieldDef>& fields,

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <set>
+#include <type_traits>
 
 #include "../../../error.h"
 #include "../../../typemap.h"
@@ -19,7 +20,7 @@
 namespace vlm::engine::local::dbase {
 namespace {
 
-constexpr std::size_t kBlockBytes = 1 << 20;   // records are read a megabyte at a time
+constexpr std::size_t kBlockBytes = 1 << 17;   // records are read 128 KiB at a time
 
 std::uint32_t le32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
@@ -427,8 +428,22 @@ MemoFile& DbfTable::memo() {
     return *memo_;
 }
 
+// The field's bytes without trailing blanks and NULs (eight at a time over long padding).
+inline std::string_view trimmedText(const std::uint8_t* p, std::size_t n) {
+    constexpr std::uint64_t kBlanks = 0x2020202020202020ull;
+    while (n >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + n - 8, 8);
+        if (w != kBlanks) break;
+        n -= 8;
+    }
+    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0)) --n;
+    return std::string_view(reinterpret_cast<const char*>(p), n);
+}
+
 // Decodes field fi of a record and hands the value to emit (as a null, bool, std::int64_t,
-// double, std::string, Bytes, Date or DateTime), so that a row is built in place.
+// double, std::string, std::string_view (text to copy), Bytes, Date or DateTime), so that a
+// row is built in place.
 template <class Emit>
 void DbfTable::decodeWith(const std::uint8_t* rec, std::size_t fi, Emit&& emit) {
     const Field& f = fl_[fi];
@@ -439,16 +454,15 @@ void DbfTable::decodeWith(const std::uint8_t* rec, std::size_t fi, Emit&& emit) 
         if (byte < nf.length && (rec[nf.offset + byte] >> (f.nullBit % 8) & 1)) return emit(nullptr);
     }
     auto text = [&](bool trim) {
-        std::size_t n = std::size_t(f.length);
-        if (trim) while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0)) --n;
-        return std::string_view(reinterpret_cast<const char*>(p), n);
+        return trim ? trimmedText(p, std::size_t(f.length))
+                    : std::string_view(reinterpret_cast<const char*>(p), std::size_t(f.length));
     };
     switch (f.type) {
     case 'C':
     case 'V':
     {
         std::string_view t = text(true);
-        if (asciiText(t)) return emit(std::string(t));   // no conversion for plain ASCII
+        if (asciiText(t)) return emit(t);   // no conversion for plain ASCII
         return emit(tc_->toUtf8(t));
     }
     case 'N':
@@ -526,7 +540,11 @@ void DbfTable::decodeWith(const std::uint8_t* rec, std::size_t fi, Emit&& emit) 
             throw EngineError(ErrorCategory::File, errc::FileCorrupt,
                               {"Field " + defs_[fi].name + ": the memo pointer " + std::to_string(block) +
                                " lies past the end of the memo file " + memo().path()});
-        if (f.type == 'M') return emit(tc_->toUtf8(std::string_view(reinterpret_cast<const char*>(data.data()), data.size())));
+        if (f.type == 'M') {
+            std::string_view t(reinterpret_cast<const char*>(data.data()), data.size());
+            if (asciiText(t)) return emit(t);
+            return emit(tc_->toUtf8(t));
+        }
         return emit(data);
     }
     case 'I':
@@ -567,7 +585,10 @@ void DbfTable::decodeWith(const std::uint8_t* rec, std::size_t fi, Emit&& emit) 
 
 Value DbfTable::decode(const std::uint8_t* rec, std::size_t fi) {
     Value v;
-    decodeWith(rec, fi, [&](auto&& x) { v = Value(std::forward<decltype(x)>(x)); });
+    decodeWith(rec, fi, [&](auto&& x) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(x)>, std::string_view>) v = Value(std::string(x));
+        else v = Value(std::forward<decltype(x)>(x));
+    });
     return v;
 }
 
@@ -715,10 +736,14 @@ void DbfTable::encode(std::uint8_t* rec, std::size_t fi, const Value& v) {
 
 void DbfTable::readRecord(std::int64_t i, Row& row) {
     const std::uint8_t* rec = rawRecord(i);
-    row.values.clear();
-    row.values.reserve(defs_.size());
-    auto emit = [&row](auto&& x) { row.values.emplace_back(std::forward<decltype(x)>(x)); };
-    for (std::size_t f = 0; f < defs_.size(); ++f) decodeWith(rec, f, emit);
+    // Decoded over what row held: a recycled row keeps its vector and its text buffers.
+    row.values.resize(defs_.size());
+    Value* out = row.values.data();
+    auto emit = [&out](auto&& x) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(x)>, std::string_view>) out->setText(x);
+        else *out = Value(std::forward<decltype(x)>(x));
+    };
+    for (std::size_t f = 0; f < defs_.size(); ++f, ++out) decodeWith(rec, f, emit);
     row.key = Value(i);
     row.deleted = rec[0] == '*';
 }

@@ -73,14 +73,19 @@ public:
         return true;
     }
     bool fetch(std::size_t maxRows, std::vector<Row>& out) override {
-        if (!identity_ && sortCols_.empty() && !built_ && pos_ == scanPos_) return fetchSkippingDeleted(maxRows, out);
-        std::int64_t n = rowCount();
-        for (std::size_t k = 0; k < maxRows && pos_ < n; ++k, ++pos_) {
-            Row& r = out.emplace_back();
-            t_->readRecord(identity_ ? pos_ : order_[std::size_t(pos_)], r);
-            if (!opt_.showDeleted) r.deleted = false;
+        return read(maxRows, [&out]() -> Row& { return out.emplace_back(); });
+    }
+    // The rows out holds are decoded over, so their value vectors and strings are reused.
+    bool fetchInto(std::size_t maxRows, std::vector<Row>& out) override {
+        std::size_t k = 0;
+        try {
+            bool more = read(maxRows, [&]() -> Row& { return k < out.size() ? out[k++] : (++k, out.emplace_back()); });
+            out.resize(k);
+            return more;
+        } catch (...) {
+            out.clear();
+            throw;
         }
-        return pos_ < n;
     }
     bool canModify() const override { return true; }
     Row insertRow(const std::vector<Value>& values) override {
@@ -115,11 +120,23 @@ public:
 private:
     // A front-to-back read with deleted records hidden: the records are read once, skipping
     // the deleted ones as they come, instead of a first pass over every deleted flag.
-    bool fetchSkippingDeleted(std::size_t maxRows, std::vector<Row>& out) {
+    // Reads up to maxRows rows, each into the row slot() hands out.
+    template <class Slot> bool read(std::size_t maxRows, Slot&& slot) {
+        if (!identity_ && sortCols_.empty() && !built_ && pos_ == scanPos_) return readSkippingDeleted(maxRows, slot);
+        std::int64_t n = rowCount();
+        for (std::size_t k = 0; k < maxRows && pos_ < n; ++k, ++pos_) {
+            Row& r = slot();
+            t_->readRecord(identity_ ? pos_ : order_[std::size_t(pos_)], r);
+            if (!opt_.showDeleted) r.deleted = false;
+        }
+        return pos_ < n;
+    }
+
+    template <class Slot> bool readSkippingDeleted(std::size_t maxRows, Slot& slot) {
         std::int64_t n = t_->recordCount();
         for (std::size_t k = 0; k < maxRows && scanRec_ < n; ++scanRec_) {
             if (t_->isDeleted(scanRec_)) continue;
-            Row& r = out.emplace_back();
+            Row& r = slot();
             t_->readRecord(scanRec_, r);
             r.deleted = false;
             ++k, ++pos_, ++scanPos_;
@@ -222,8 +239,7 @@ std::int64_t DirConnection::appendRows(const std::string& table, const std::vect
     std::vector<Value> vals(fields.size());
     bool more = true;
     while (more) {
-        rows.clear();
-        more = source.fetch(256, rows);
+        more = source.fetchInto(256, rows);
         for (const auto& row : rows) {
             for (std::size_t f = 0; f < fields.size(); ++f)
                 vals[f] = from[f] < 0 || std::size_t(from[f]) >= row.values.size() ? Value() : row.values[std::size_t(from[f])];

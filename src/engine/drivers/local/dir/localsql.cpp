@@ -521,9 +521,8 @@ int foreignClose(sqlite3_vtab_cursor* c) {
 }
 int foreignFill(ForeignCursor* c) {
     while (c->at >= c->rows.size() && c->more) {
-        c->rows.clear();
         c->at = 0;
-        c->more = c->cur->fetch(512, c->rows);
+        c->more = c->cur->fetchInto(512, c->rows);
     }
     return SQLITE_OK;
 }
