@@ -1,4 +1,5 @@
 // Language driver bytes and names of dBase headers, and iconv conversion.
+#include "engine/drivers/local/pathutil.h"
 #include "codepage.h"
 
 #include <algorithm>
@@ -46,10 +47,6 @@ const LdEntry kDrivers[] = {
     {0x04, "MACINTOSH", "DBMACUS0", "Macintosh"},
 };
 
-std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
-    return s;
-}
 
 bool isAscii(std::string_view s) {
     const char* p = s.data();

@@ -2,6 +2,7 @@
 // length, MDX flag, language driver), then 32-byte field descriptors (48 bytes on dBase 7, which
 // also carries a language driver name), 0x0D, Visual FoxPro's 263-byte backlink; then the
 // records, each a deleted flag ('*' or ' ') and the fields; 0x1A ends the file.
+#include "engine/drivers/local/pathutil.h"
 #include "dbf.h"
 
 #include <algorithm>
@@ -38,14 +39,6 @@ void putBe32(std::uint8_t* p, std::uint32_t v) {
 std::string fileName(const std::string& path) {
     auto s = path.find_last_of('/');
     return s == std::string::npos ? path : path.substr(s + 1);
-}
-std::string dirName(const std::string& path) {
-    auto s = path.find_last_of('/');
-    return s == std::string::npos ? "." : (s == 0 ? "/" : path.substr(0, s));
-}
-std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
-    return s;
 }
 
 [[noreturn]] void corrupt(const std::string& path, const std::string& what) {

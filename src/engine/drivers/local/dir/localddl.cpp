@@ -1,4 +1,5 @@
 // A small tokenizer and recursive-descent parser for the local DDL.
+#include "engine/drivers/local/pathutil.h"
 #include "localddl.h"
 
 #include <algorithm>
@@ -20,10 +21,6 @@ struct Token {
     throw EngineError(ErrorCategory::Sql, errc::SqlBase, {what});
 }
 
-std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
-    return s;
-}
 
 std::vector<Token> tokenize(const std::string& s) {
     std::vector<Token> out;

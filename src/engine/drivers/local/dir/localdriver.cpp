@@ -1,4 +1,5 @@
 // The directory connection: table list, table cursors and the table services over TableFile.
+#include "engine/drivers/local/pathutil.h"
 #include "localdriver.h"
 
 #include <algorithm>
@@ -18,10 +19,6 @@
 namespace vlm::engine::local {
 namespace {
 
-std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
-    return s;
-}
 std::string extOf(const std::string& name) {
     auto slash = name.find_last_of('/');
     auto dot = name.find_last_of('.');

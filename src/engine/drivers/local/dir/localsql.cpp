@@ -1,5 +1,6 @@
 // SQLite virtual table modules over TableFile ("vlm_file") and over foreign cursors
 // ("vlm_foreign"), and the statements and cursors of the local SQL.
+#include "engine/drivers/local/pathutil.h"
 #include "localsql.h"
 
 #include <sqlite3.h>
@@ -28,10 +29,6 @@ struct LocalSql::Db {
 
 namespace {
 
-std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
-    return s;
-}
 std::string quoteId(const std::string& s) {
     std::string o = "\"";
     for (char c : s) o += c == '"' ? std::string("\"\"") : std::string(1, c);

@@ -1,4 +1,5 @@
 // The Paradox table format object, its registration and the demo tables.
+#include "engine/drivers/local/pathutil.h"
 #include "paradox.h"
 
 #include <algorithm>
@@ -12,18 +13,6 @@
 namespace vlm::engine::local::paradox {
 namespace {
 
-std::string upper(std::string s) {
-    for (auto& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-std::string baseName(const std::string& path) {
-    auto s = path.find_last_of('/');
-    return s == std::string::npos ? path : path.substr(s + 1);
-}
-std::string dirName(const std::string& path) {
-    auto s = path.find_last_of('/');
-    return s == std::string::npos ? "." : path.substr(0, s);
-}
 std::string stemOf(const std::string& name) {
     auto d = name.find_last_of('.');
     return d == std::string::npos ? name : name.substr(0, d);

@@ -1,4 +1,5 @@
 // The Paradox table: block chain, record codecs, keyed order and index maintenance.
+#include "engine/drivers/local/pathutil.h"
 #include "pxtable.h"
 
 #include <algorithm>
@@ -19,19 +20,7 @@ constexpr std::uint64_t kIndexFlagOffset = 0x4F;   // "index update required" wh
 std::uint16_t rd16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
 void wr16(std::uint8_t* p, std::uint32_t v) { p[0] = std::uint8_t(v), p[1] = std::uint8_t(v >> 8); }
 
-std::string upper(std::string s) {
-    for (auto& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
-std::string baseName(const std::string& path) {
-    auto s = path.find_last_of('/');
-    return s == std::string::npos ? path : path.substr(s + 1);
-}
-std::string dirName(const std::string& path) {
-    auto s = path.find_last_of('/');
-    return s == std::string::npos ? "." : path.substr(0, s);
-}
 std::string stem(const std::string& path) {
     auto d = path.find_last_of('.');
     auto s = path.find_last_of('/');
