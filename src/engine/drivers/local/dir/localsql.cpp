@@ -231,6 +231,17 @@ void setError(sqlite3_vtab* vt, const std::string& msg) {
     vt->zErrMsg = sqlite3_mprintf("%s", msg.c_str());
 }
 
+// Runs the body of a virtual-table callback: an engine error becomes the table's SQLite error.
+template <class F>
+int guarded(sqlite3_vtab* vt, F&& body) {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        setError(vt, e.what());
+        return SQLITE_ERROR;
+    }
+}
+
 TableFile& writerOf(FileVtab* vt) {
     if (!vt->writer) {
         TableFormat* f = formats().forPath(vt->path);
@@ -318,7 +329,7 @@ int skipDeleted(FileCursor* c) {
 
 int fileFilter(sqlite3_vtab_cursor* cur, int idxNum, const char*, int argc, sqlite3_value** argv) {
     auto* c = reinterpret_cast<FileCursor*>(cur);
-    try {
+    return guarded(cur->pVtab, [&] {
         c->count = c->table->recordCount();
         c->single = false;
         if (idxNum == 1 && argc == 1) {
@@ -330,21 +341,15 @@ int fileFilter(sqlite3_vtab_cursor* cur, int idxNum, const char*, int argc, sqli
             c->rec = 0;
         }
         return skipDeleted(c);
-    } catch (const std::exception& e) {
-        setError(cur->pVtab, e.what());
-        return SQLITE_ERROR;
-    }
+    });
 }
 
 int fileNext(sqlite3_vtab_cursor* cur) {
     auto* c = reinterpret_cast<FileCursor*>(cur);
     ++c->rec;
-    try {
+    return guarded(cur->pVtab, [&] {
         return skipDeleted(c);
-    } catch (const std::exception& e) {
-        setError(cur->pVtab, e.what());
-        return SQLITE_ERROR;
-    }
+    });
 }
 
 int fileEof(sqlite3_vtab_cursor* cur) {
@@ -354,13 +359,10 @@ int fileEof(sqlite3_vtab_cursor* cur) {
 
 int fileColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
     auto* c = reinterpret_cast<FileCursor*>(cur);
-    try {
+    return guarded(cur->pVtab, [&] {
         resultValue(ctx, c->table->readField(c->rec, col));
         return SQLITE_OK;
-    } catch (const std::exception& e) {
-        setError(cur->pVtab, e.what());
-        return SQLITE_ERROR;
-    }
+    });
 }
 
 int fileRowid(sqlite3_vtab_cursor* cur, sqlite3_int64* id) {
@@ -370,7 +372,7 @@ int fileRowid(sqlite3_vtab_cursor* cur, sqlite3_int64* id) {
 
 int fileUpdate(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* rowid) {
     auto* vt = reinterpret_cast<FileVtab*>(v);
-    try {
+    return guarded(v, [&] {
         TableFile& t = writerOf(vt);
         bool shifts = !t.supportsSoftDelete();
         if (argc == 1) {
@@ -399,10 +401,7 @@ int fileUpdate(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* r
             if (shifts) noteMove(vt, count, oldId, at, now);
         }
         return SQLITE_OK;
-    } catch (const std::exception& e) {
-        setError(v, e.what());
-        return SQLITE_ERROR;
-    }
+    });
 }
 
 int fileBegin(sqlite3_vtab* v) {
@@ -411,13 +410,10 @@ int fileBegin(sqlite3_vtab* v) {
 }
 int fileSync(sqlite3_vtab* v) {
     auto* vt = reinterpret_cast<FileVtab*>(v);
-    try {
+    return guarded(v, [&] {
         if (vt->writer) vt->writer->flush();
         return SQLITE_OK;
-    } catch (const std::exception& e) {
-        setError(v, e.what());
-        return SQLITE_ERROR;
-    }
+    });
 }
 int fileCommit(sqlite3_vtab* v) {
     auto* vt = reinterpret_cast<FileVtab*>(v);
@@ -526,28 +522,22 @@ int foreignFill(ForeignCursor* c) {
 int foreignFilter(sqlite3_vtab_cursor* cur, int, const char*, int, sqlite3_value**) {
     auto* c = reinterpret_cast<ForeignCursor*>(cur);
     auto* vt = reinterpret_cast<ForeignVtab*>(cur->pVtab);
-    try {
+    return guarded(cur->pVtab, [&] {
         c->cur = resolverOf(vt->db)->open(vt->alias, vt->table);
         c->rows.clear();
         c->at = 0;
         c->more = true;
         c->rowid = 0;
         return foreignFill(c);
-    } catch (const std::exception& e) {
-        setError(cur->pVtab, e.what());
-        return SQLITE_ERROR;
-    }
+    });
 }
 int foreignNext(sqlite3_vtab_cursor* cur) {
     auto* c = reinterpret_cast<ForeignCursor*>(cur);
     ++c->at;
     ++c->rowid;
-    try {
+    return guarded(cur->pVtab, [&] {
         return foreignFill(c);
-    } catch (const std::exception& e) {
-        setError(cur->pVtab, e.what());
-        return SQLITE_ERROR;
-    }
+    });
 }
 int foreignEof(sqlite3_vtab_cursor* cur) {
     auto* c = reinterpret_cast<ForeignCursor*>(cur);
