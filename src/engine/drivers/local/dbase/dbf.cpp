@@ -1013,6 +1013,14 @@ void DbfTable::pack(Progress* progress) {
         out->write(0, hdr.data(), hdr.size());
         out->sync();
     }
+    installRewritten(tmp);
+    rebuildIndexes();
+    if (progress) progress->step(count_, count_);
+}
+
+// Puts the data file rewritten at tmp in place of the table's file (atomically; on failure the
+// old file stays and tmp is removed) and reopens it.
+void DbfTable::installRewritten(const std::string& tmp) {
     try {
         replaceFiles(fs_, {{tmp, path_}});
     } catch (...) {
@@ -1020,8 +1028,6 @@ void DbfTable::pack(Progress* progress) {
         throw;
     }
     reopen();
-    rebuildIndexes();
-    if (progress) progress->step(count_, count_);
 }
 
 void DbfTable::empty() {
@@ -1036,13 +1042,7 @@ void DbfTable::empty() {
         out->write(0, hdr.data(), hdr.size());
         out->sync();
     }
-    try {
-        replaceFiles(fs_, {{tmp, path_}});
-    } catch (...) {
-        fs_.remove(tmp);
-        throw;
-    }
-    reopen();
+    installRewritten(tmp);
     // No record points into the memo file any more: start it afresh.
     bool hasMemo = false;
     for (const auto& f : fl_) hasMemo = hasMemo || f.type == 'M' || f.type == 'G' || f.type == 'P' || (f.type == 'B' && !isVfp());

@@ -78,6 +78,7 @@ private:
     void rebuildIndexes();
     bool indexStale();
     void reopen();
+    void installRewritten(const std::string& tmp);
     void refreshCount();
 
     FileSystem& fs_;
