@@ -161,11 +161,11 @@ TFormOptions::TFormOptions(TPanels& panels, int filterSide, QWidget* parent)
         b->setObjectName(QStringLiteral("ColorGridCell") + QString::number(i));
         b->setFixedSize(20, 20);
         b->setFocusPolicy(Qt::NoFocus);   // the colour edit keeps the focus
-        b->setStyleSheet(QStringLiteral("background-color: %1").arg(qColour(standardColour(i)).name()));
         grid->addWidget(b, i / 4, i % 4);
         connect(b, &QPushButton::clicked, this, [this, i] { ColorGrid1Click(i); });
     }
     cg->addWidget(ColorGrid1, 0, 1, 6, 1);
+    markColorGrid(-1);
     auto* edits = new QFormLayout;
     LabelSQLColor = colourEdit(gColor, edits, "LabelSQLColor", "SQL Command's Color", "Цвет команд SQL");
     LabelSQLFuncColor = colourEdit(gColor, edits, "LabelSQLFuncColor", "SQL Function's Color", "Цвет функций SQL");
@@ -425,14 +425,27 @@ bool TFormOptions::eventFilter(QObject* watched, QEvent* event) {
             Colour c = e == LabelSQLColor ? s.sqlColor : e == LabelSQLFuncColor ? s.sqlFuncColor
                      : e == LabelPLSQLColor ? s.plsqlColor : e == LabelDigitsColor ? s.digitColor : s.strColor;
             int i = standardColourIndex(c);
-            if (i >= 0) ColorGrid1->setProperty("selectedIndex", i);
+            if (i >= 0) markColorGrid(i);
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void TFormOptions::ColorGrid1Click(int index) {
+void TFormOptions::markColorGrid(int index) {
     ColorGrid1->setProperty("selectedIndex", index);
+    for (int i = 0; i < 16; ++i) {
+        auto* cell = ColorGrid1->findChild<QPushButton*>(QStringLiteral("ColorGridCell") + QString::number(i));
+        if (!cell) continue;
+        cell->setStyleSheet(QStringLiteral("background-color: %1; border: %2")
+                                .arg(qColour(standardColour(i)).name(),
+                                     i == index ? QStringLiteral("2px solid #000000") : QStringLiteral("1px solid #808080")));
+    }
+}
+
+int TFormOptions::colorGridIndex() const { return ColorGrid1->property("selectedIndex").toInt(); }
+
+void TFormOptions::ColorGrid1Click(int index) {
+    markColorGrid(index);
     if (!colourEdit_ || !colourEdit_->hasFocus()) return;
     Settings& s = panels_.settings();
     Colour c = standardColour(index);
@@ -461,8 +474,10 @@ void TFormOptions::BColorClick() {
 
 void TFormOptions::BSQLEditorFontClick() {
     bool ok = false;
-    QFont f = QFontDialog::getFont(&ok, qFont(panels_.settings().sqlEditorFont), this);
-    if (ok) panels_.settings().sqlEditorFont = fontSpecOf(f, panels_.settings().sqlEditorFont.colour);
+    QFont f = QFontDialog::getFont(&ok, panels_.sqlEditorFontLabel()->font(), this);
+    if (!ok) return;
+    panels_.settings().sqlEditorFont = fontSpecOf(f, panels_.settings().sqlEditorFont.colour);
+    panels_.applySqlEditorFont();
 }
 
 void TFormOptions::BSQLLoadDicClick() {

@@ -33,6 +33,7 @@ public:
     void BSQLSaveDicClick();
     void ColorGrid1Click(int index);
     void chooseHelpFile(int which);
+    int colorGridIndex() const;   // the grid's selected cell, -1 before any
 
     QToolButton* BExit;
     QTabWidget* PageControl1;
@@ -73,6 +74,7 @@ protected:
 private:
     void fill();
     void showColours();
+    void markColorGrid(int index);
     void takeOnClose();
     QLineEdit* colourEdit_ = nullptr;   // the colour edit that last had the focus
     TPanels& panels_;

@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QSplitter>
+#include <QTimer>
+#include <memory>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -48,6 +50,7 @@ TFormSelectDB::TFormSelectDB(const std::vector<std::string>& names, const QStrin
     DirectoryListBox1->setModel(dirs_);
     for (int c = 1; c < dirs_->columnCount(); ++c) DirectoryListBox1->hideColumn(c);
     DirectoryListBox1->header()->hide();
+    // The drive box sits 4 pixels inside Panel2 and is 8 pixels narrower than it.
     auto* right = new QVBoxLayout(Panel2);
     right->setContentsMargins(4, 4, 4, 4);
     right->addWidget(DriveComboBox1);
@@ -63,8 +66,21 @@ TFormSelectDB::TFormSelectDB(const std::vector<std::string>& names, const QStrin
     QModelIndex at = dirs_->index(dir);
     if (at.isValid()) {
         DirectoryListBox1->setCurrentIndex(at);
-        DirectoryListBox1->scrollTo(at);
-        DirectoryListBox1->expand(at);
+        // The model reads directories in the background: open the tree down to the directory
+        // and scroll to it as the levels arrive.
+        auto reveal = [this, dir] {
+            QModelIndex i = dirs_->index(dir);
+            if (!i.isValid()) return;
+            for (QModelIndex up = i.parent(); up.isValid(); up = up.parent()) DirectoryListBox1->expand(up);
+            DirectoryListBox1->scrollTo(i, QAbstractItemView::PositionAtCenter);
+        };
+        reveal();
+        auto pending = std::make_shared<QMetaObject::Connection>();
+        *pending = connect(dirs_, &QFileSystemModel::directoryLoaded, this, [dir, reveal, pending](const QString& loaded) {
+            if (!dir.startsWith(loaded)) return;
+            reveal();
+            if (loaded == dir) QObject::disconnect(*pending);
+        });
     }
     connect(DriveComboBox1, &QComboBox::currentIndexChanged, this, [this] { DriveComboBox1Change(); });
     connect(DataBaseListBox, &QListWidget::itemDoubleClicked, this, [this] { chooseSelectedAlias(); });
@@ -77,12 +93,6 @@ TFormSelectDB::TFormSelectDB(const std::vector<std::string>& names, const QStrin
     });
     DataBaseListBox->installEventFilter(this);
     DirectoryListBox1->installEventFilter(this);
-}
-
-void TFormSelectDB::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    // The drive box sits 4 pixels inside Panel2 and is 8 pixels narrower than it.
-    DriveComboBox1->setFixedWidth(std::max(0, Panel2->width() - 8));
 }
 
 void TFormSelectDB::DriveComboBox1Change() {

@@ -164,12 +164,21 @@ bool TPanels::keyDown(QKeyEvent& e) {
         switchPanels();
         return true;
     }
+    // Tab and Shift+Tab go from one list to the other: the command line is no tab stop.
+    if ((e.key() == Qt::Key_Tab && mods == Qt::NoModifier) || (e.key() == Qt::Key_Backtab && mods == Qt::ShiftModifier)) {
+        QWidget* f = form_.focusWidget();
+        if (f && isList(f)) {
+            switchPanels();
+            return true;
+        }
+        return false;
+    }
     if (mods == Qt::AltModifier && (e.key() == Qt::Key_F1 || e.key() == Qt::Key_F2)) {
         selectDatabase(e.key() == Qt::Key_F1 ? Side::Left : Side::Right);
         return true;
     }
     if ((e.modifiers() & Qt::KeypadModifier) && (e.key() == Qt::Key_Plus || e.key() == Qt::Key_Minus)) {
-        QWidget* f = QApplication::focusWidget();
+        QWidget* f = form_.focusWidget();
         if (f && isList(f)) {
             groupSelect(sideOf(f), e.key() == Qt::Key_Plus);
             return true;
@@ -350,13 +359,19 @@ void TPanels::toggleFilter(bool on) {
 
 void TPanels::setViewStyle(ViewStyle v) {
     view_ = v;
+    // The list that has the focus keeps it in its new view: the new view is shown and focused
+    // before the old one hides, so the focus never wanders to the other panel or the command line.
+    QWidget* f = QApplication::focusWidget();
+    const bool listFocused = f && isList(f);
+    const Side focusedSide = listFocused ? sideOf(f) : active();
     for (Side s : {Side::Left, Side::Right}) {
         QTreeWidget* t = tree(s);
         QListView* l = side(s).icons;
-        bool hadFocus = t->hasFocus() || l->hasFocus();
+        const bool keepFocus = listFocused && s == focusedSide;
         if (v == ViewStyle::Report) {
-            l->hide();
             t->show();
+            if (keepFocus) t->setFocus();
+            l->hide();
         } else {
             l->setViewMode(v == ViewStyle::Icon ? QListView::IconMode : QListView::ListMode);
             l->setIconSize(v == ViewStyle::Icon ? QSize(32, 32) : QSize(16, 16));
@@ -365,10 +380,10 @@ void TPanels::setViewStyle(ViewStyle v) {
             l->setGridSize(v == ViewStyle::Icon ? QSize(96, 64) : QSize());
             l->setWordWrap(v == ViewStyle::Icon);
             l->setMovement(QListView::Static);
-            t->hide();
             l->show();
+            if (keepFocus) l->setFocus();
+            t->hide();
         }
-        if (hadFocus) listView(s)->setFocus();
     }
     const char* checks[4] = {"Icon1", "SmallIcon1", "List1", "Report1"};
     const char* buttons[4] = {"BLarge", "BSmall", "BList", "BDetails"};

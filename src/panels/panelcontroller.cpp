@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QFrame>
 #include <QHeaderView>
@@ -103,6 +104,20 @@ TPanels::TPanels(shell::TForm1& form, std::string programDir)
         });
     }
     form_.searchEdit()->installEventFilter(this);
+    // A long database name in a title is cut, never widens the window.
+    for (Side s : {Side::Left, Side::Right}) {
+        QSizePolicy p = form_.panelTitle(s)->sizePolicy();
+        p.setHorizontalPolicy(QSizePolicy::Ignored);
+        form_.panelTitle(s)->setSizePolicy(p);
+    }
+    // The command line is reached by Ctrl+Q or the mouse, not by Tab.
+    form_.commandLine()->setFocusPolicy(Qt::ClickFocus);
+    sqlEditorFont_ = new QLabel(&form_);
+    sqlEditorFont_->setObjectName(QStringLiteral("LSQLEditorFont"));
+    sqlEditorFont_->hide();
+    // The trace starts with execute, error, connect, transaction, data in and data out; the
+    // options dialog shows and changes these flags.
+    engine::Session::defaultSession().setTraceMask(1590);
     bindCommands();
 }
 
@@ -128,11 +143,13 @@ void TPanels::loadSettings(shell::ShellSettings& shellSettings) {
     if (QToolButton* b = form_.toolButton(QStringLiteral("BFilter"))) b->setChecked(settings_.left.filterOn);
     applyPanelColour();
     applyPanelFont();
+    applySqlEditorFont();
 }
 
 std::string TPanels::saveSettings(const shell::ShellSettings& shellSettings) {
     settings_.shell = shellSettings;
     settings_.panelFont = fontSpecOf(tree(Side::Left)->font(), settings_.panelFont.colour);
+    settings_.sqlEditorFont = fontSpecOf(sqlEditorFont_->font(), settings_.sqlEditorFont.colour);
     settings_.formats = programFormats();
     std::string err = writeSettings(settingsPath_, settings_);
     if (!err.empty() && showError) showError(toQ(err));
@@ -174,6 +191,13 @@ void TPanels::applyPanelFont() {
         for (QLabel* l : {form_.sizeName(s), form_.sizeSize(s), form_.sizeDateTime(s)}) apply(l);
     }
     apply(form_.commandLine());
+}
+
+void TPanels::applySqlEditorFont() {
+    sqlEditorFont_->setFont(qFont(settings_.sqlEditorFont));
+    QPalette p = sqlEditorFont_->palette();
+    p.setColor(QPalette::WindowText, qColour(settings_.sqlEditorFont.colour));
+    sqlEditorFont_->setPalette(p);
 }
 
 // --- Start-up and shutdown --------------------------------------------------------------------
@@ -249,6 +273,7 @@ void TPanels::applySavedLogin(Side s) {
 
 void TPanels::selectDatabase(Side s) {
     form_.setActivePanel(s);
+    setTitleColours();
     if (select_) select_->close();
     std::vector<std::string> names;
     try {
@@ -257,7 +282,13 @@ void TPanels::selectDatabase(Side s) {
         showError(toQ(e.what()));
     }
     std::string current = side(s).db.databaseName();
-    QString dir = toQ(current.empty() || engine::Session::defaultSession().isAlias(current) ? std::string() : current);
+    // The tree opens at the panel's directory, or at the folder of a database file.
+    QString dir;
+    if (!current.empty() && !engine::Session::defaultSession().isAlias(current)) {
+        QFileInfo at(toQ(current));
+        if (at.isDir()) dir = at.absoluteFilePath();
+        else if (at.isFile()) dir = at.absolutePath();
+    }
     auto* d = new TFormSelectDB(names, dir, &form_);
     d->setWindowFlag(Qt::Window, true);
     select_ = d;
@@ -442,6 +473,20 @@ void TPanels::updateTitle(Side s) {
     form_.panelTitle(s)->setText(toQ(p.databaseName + " : " + p.userName));
 }
 
+void TPanels::retitleColumns() {
+    for (Side s : {Side::Left, Side::Right}) {
+        QTreeWidget* t = tree(s);
+        if (t->columnCount() == 0) continue;
+        bool sql = false;
+        try {
+            sql = side(s).db.isSqlBased();
+        } catch (const std::exception&) {}
+        auto cols = listColumns(sql, side(s).commentsFetched, t->width());
+        for (int i = 0; i < t->columnCount() && i < int(cols.size()); ++i)
+            t->headerItem()->setText(i, toQ(cols[std::size_t(i)].caption));
+    }
+}
+
 // --- Panel entry, status, menus ------------------------------------------------------------------
 
 void TPanels::panelEntry(Side s) {
@@ -490,6 +535,8 @@ void TPanels::updateStatus(Side s) {
 }
 
 void TPanels::clickOrKeyRelease(Side s) {
+    // The release of Alt+F1 / Alt+F2 arrives in the list that lost the active role.
+    if (s != active()) return;
     form_.statusPanel(2)->setText(QString::number(selectedCount(s)));
     if (fillCurrentTable()) updateSizeBar(s);
 }

@@ -22,6 +22,7 @@
 #include "shell/formmain.h"
 
 class QKeyEvent;
+class QLabel;
 class QListView;
 class QTreeWidget;
 class QAbstractItemView;
@@ -49,6 +50,10 @@ public:
     void setSettingsPath(std::string p) { settingsPath_ = std::move(p); }
     void applyPanelColour();
     void applyPanelFont();
+    // LSQLEditorFont: the main window's hidden label that carries the SQL editor's font
+    // (script windows take their pages' font from it).
+    QLabel* sqlEditorFontLabel() const { return sqlEditorFont_; }
+    void applySqlEditorFont();
 
     // --- Start-up and shutdown.
     void startPanels();        // keep-connection, database names, start-up logins
@@ -57,6 +62,7 @@ public:
 
     // --- Connection (one panel).
     engine::Database& database(Side s) { return side(s).db; }
+    engine::Database& currentDatabase() { return side(active()).db; }   // CurrentDatabase
     PanelSettings& panelSettings(Side s) { return s == Side::Left ? settings_.left : settings_.right; }
     TMyTableList& tableList(Side s) { return *side(s).tables; }
     bool login(Side s);        // the login dialog for the panel's database component
@@ -75,6 +81,8 @@ public:
     void enableMenusByServerKind();
     void updateTitle(Side s);
     void setTitleColours();
+    // The list columns' captions in the current language (after a language switch).
+    void retitleColumns();
 
     // --- Commands.
     void rememberFocus();
@@ -163,6 +171,7 @@ private:
     QPointer<TFormOptions> options_;
     QPointer<TFormSelectDB> select_;
     QMetaObject::Connection searchConnection_;
+    QLabel* sqlEditorFont_ = nullptr;
 };
 
 }  // namespace vlm::panels

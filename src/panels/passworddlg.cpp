@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include "panels/names.h"
 #include "shell/language.h"
@@ -57,6 +58,11 @@ TPasswordDlg::TPasswordDlg(const QString& databaseName, QWidget* parent) : QDial
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     EUserName->setFocus();
+}
+
+void TPasswordDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (QScreen* sc = screen()) move(sc->availableGeometry().center() - rect().center());
 }
 
 QString TPasswordDlg::userName() const { return EUserName->text(); }

@@ -27,6 +27,9 @@ public:
     QLineEdit* EPassword;
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
+
+protected:
+    void showEvent(QShowEvent* event) override;   // centred on the screen
 };
 
 // The login for a database's parameters: shows the dialog; when accepted, params become

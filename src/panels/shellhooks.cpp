@@ -73,11 +73,7 @@ public:
     void languageApplied(shell::TForm1&) override {
         if (!panels_) return;
         // A re-captioned window names the list columns anew.
-        for (Side side : {Side::Left, Side::Right}) {
-            QTreeWidget* t = panels_->tree(side);
-            if (t->columnCount() > 0) t->headerItem()->setText(0, shell::toQ(shell::pick("Имя таблицы", "Table name")));
-            if (t->columnCount() > 1) t->headerItem()->setText(1, shell::toQ(shell::pick("Расш", "Ext")));
-        }
+        panels_->retitleColumns();
     }
 
 private:

@@ -270,8 +270,14 @@ void TForm1::applyResizeRule() {
         int rest = width() - kSplitterWidth - m.panelLeftWidth;
         panelMain_->setSizes({m.panelLeftWidth, std::max(rest, 1)});
     }
-    if (esql_ && labelSql_) esql_->setFixedWidth(std::max(20, panelCommand_->width() - labelSql_->width() - 6));
-    if (status_[4]) status_[4]->setFixedWidth(std::max(0, m.statusSpareWidth));
+    // Upper bounds, not fixed widths: the child layouts still have their old sizes here, and a
+    // minimum taken from them would make the window grow on every resize.
+    auto fit = [](QWidget* w, int width) {
+        w->setMinimumWidth(0);
+        w->setMaximumWidth(width);
+    };
+    if (esql_ && labelSql_) fit(esql_, std::max(20, panelCommand_->width() - labelSql_->width() - 6));
+    if (status_[4]) fit(status_[4], std::max(0, m.statusSpareWidth));
     const auto buttons = findChildren<QPushButton*>();
     for (QPushButton* b : buttons)
         if (b->property("tag").toInt() == 99) b->setFixedWidth(m.functionKeyWidth);

@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QGroupBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <filesystem>
 #include <fstream>
 
@@ -105,6 +106,22 @@ private slots:
         QCOMPARE(form_->panelTitle(Side::Right)->palette().color(QPalette::WindowText), QColor(Qt::white));
         QTest::keyClick(panels_->listView(Side::Right), Qt::Key_F1, Qt::ControlModifier);
         QCOMPARE(form_->activePanel(), Side::Left);
+        // Tab goes from list to list; the command line is no tab stop.
+        QTest::keyClick(panels_->listView(Side::Left), Qt::Key_Tab);
+        QCOMPARE(form_->activePanel(), Side::Right);
+        QTest::keyClick(panels_->listView(Side::Right), Qt::Key_Tab);
+        QCOMPARE(form_->activePanel(), Side::Left);
+        QVERIFY(!form_->commandLine()->hasFocus());
+        // A bold title with a long name and a resize leave the window its size.
+        const int width = form_->width();
+        form_->panelTitle(Side::Right)->setText(QString(200, QLatin1Char('X')));
+        QTest::keyClick(panels_->listView(Side::Left), Qt::Key_F1, Qt::ControlModifier);
+        form_->resize(width + 20, form_->height());
+        for (int i = 0; i < 20; ++i) QApplication::processEvents();
+        QCOMPARE(form_->width(), width + 20);
+        form_->resize(width, form_->height());
+        panels_->updateTitle(Side::Right);
+        QTest::keyClick(panels_->listView(Side::Right), Qt::Key_F1, Qt::ControlModifier);
     }
 
     void groupSelection() {
