@@ -38,7 +38,7 @@ const vlm::contract::Backend* odbc() {
             std::string name = "cto" + std::to_string(::getpid()) + "_" + std::to_string(vlm::contract::nextDatabase());
             vlm::contract::execOn("POSTGRESQL", pgAdmin(), "CREATE DATABASE " + name);
             // The database name is a whole connection string; the login comes from the params.
-            return "ODBC:DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=" + pgPort() + ";DATABASE=" + name + ";BoolsAsChar=0;";
+            return "ODBC:DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=" + pgPort() + ";DATABASE=" + name + ";";
         };
         b.dropDatabase = [](const std::string& name) {
             auto at = name.find("DATABASE=") + 9;
@@ -46,7 +46,11 @@ const vlm::contract::Backend* odbc() {
                                   "DROP DATABASE IF EXISTS " + name.substr(at, name.find(';', at) - at) + " WITH (FORCE)");
         };
         b.params = {"USER NAME=pgtest"};
-        b.exactNumerics = false;   // psqlODBC describes BOOLEAN as SMALLINT even with BoolsAsChar=0
+        // psqlODBC describes NUMERIC exactly, and BOOLEAN as a bit with BoolsAsChar=0 (which the
+        // driver adds to PostgreSQL connection strings that do not set it).
+        b.storedProcedures = true;
+        b.createProcedure = {"create function \"CT_ADD\"(\"A\" integer, \"B\" integer, out \"S\" integer) "
+                             "language sql as 'select \"A\" + \"B\"'"};
         b.tableName = [](const std::string& base) { return "public." + base; };   // listed with their schema
         b.syntaxErrorText = "syntax error at or near \"selec\"";
 #else
@@ -60,13 +64,12 @@ const vlm::contract::Backend* odbc() {
             std::filesystem::remove(vlm::contract::tempDir(), ec);   // once the last database is gone
         };
         b.params = {"ODBC DRIVER=SQLite3"};
-        b.exactNumerics = false;   // the SQLite3 ODBC driver describes NUMERIC as DOUBLE, BOOLEAN as an integer
+        b.exactNumerics = false;   // the SQLite3 ODBC driver describes NUMERIC as DOUBLE
+        b.storedProcedures = false;   // the SQLite3 ODBC driver has no procedures
         b.syntaxErrorText = "near \"selec\": syntax error";
 #endif
-        b.storedProcedures = false;   // the ODBC driver calls no procedures
         b.seekingTables = false;      // table cursors read forwards
         b.liveQueries = false;        // RequestLive query results are read-only here
-        b.editableTables = false;   // ODBC table cursors are read-only so far
         return b;
     }();
     return &b;

@@ -166,6 +166,184 @@ TEST_P(OdbcRoute, StatementErrorsCarryTheDataSourceText) {
     EXPECT_EQ(all(*conn_, "SELECT 1").size(), 1u);
 }
 
+std::vector<Row> rowsOf(Cursor& c) {
+    std::vector<Row> out;
+    while (c.fetch(100, out)) {}
+    return out;
+}
+
+Row withName(const Row& r, const Value& name) {
+    Row out = r;
+    out.values[1] = name;
+    return out;
+}
+
+// Table cursors find their row by the primary key, else a unique index, else by every column
+// that is no blob; a row changed or deleted meanwhile is reported, never another row changed.
+TEST_P(OdbcRoute, TableCursorsFindTheirRowAgain) {
+    struct Case {
+        const char* table;
+        bool primary, unique;
+        bool staleValuesDetected;   // a change of a non-key column by another user is noticed
+    } cases[] = {{"KeyPk", true, false, false}, {"KeyUnique", false, true, false}, {"KeyNone", false, false, true}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.table);
+        std::vector<FieldDef> f(3);
+        f[0].name = "ID"; f[0].logicalType = logical::INT32; f[0].required = k.primary;
+        f[1].name = "Full Name"; f[1].logicalType = logical::ZSTRING; f[1].size = 20;
+        f[2].name = "NOTE"; f[2].logicalType = logical::BLOB; f[2].subType = subtype::MEMO;
+        std::vector<IndexDef> ix(1);
+        ix[0].name = std::string("IX_") + k.table + schema_;
+        ix[0].fields = {"ID"};
+        ix[0].primary = k.primary;
+        ix[0].unique = true;
+        const std::string table = prefix_ + "Edit." + k.table;
+        conn_->createTable(table, f, k.primary || k.unique ? ix : std::vector<IndexDef>{});
+        const std::string q = conn_->quoteTable(table), id = conn_->quoteIdentifier("ID");
+        all(*conn_, "INSERT INTO " + q + " VALUES (1, 'Ann', 'long text'), (2, NULL, NULL), (3, 'Cy', NULL)");
+
+        TableOpenOptions order;
+        order.indexFieldNames = {"ID"};
+        auto cur = conn_->openTable(table, order);
+        ASSERT_TRUE(cur->canModify());
+        auto rows = rowsOf(*cur);
+        ASSERT_EQ(rows.size(), 3u);
+
+        // A null in the row is matched as null; the value is bound, never pasted into the SQL.
+        Row stored = cur->updateRow(rows[1], withName(rows[1], Value("O'Brien ?")).values);
+        EXPECT_EQ(stored.values[1], Value("O'Brien ?"));
+        EXPECT_EQ(all(*conn_, "SELECT * FROM " + q + " WHERE " + conn_->quoteIdentifier("Full Name") +
+                                  " = 'O''Brien ?'").size(), 1u);
+        stored = cur->updateRow(rows[0], withName(rows[0], Value("Anna")).values);
+        EXPECT_EQ(stored.values[2], Value("long text")) << "the blob is kept and read back";
+
+        // Another user changes row 3's name and deletes row 1.
+        all(*conn_, "UPDATE " + q + " SET " + conn_->quoteIdentifier("Full Name") + " = 'Other' WHERE " + id + " = 3");
+        all(*conn_, "DELETE FROM " + q + " WHERE " + id + " = 1");
+        if (k.staleValuesDetected) {
+            try {
+                cur->updateRow(rows[2], withName(rows[2], Value("Mine")).values);
+                FAIL() << "a row changed by another user was overwritten";
+            } catch (const EngineError& e) {
+                EXPECT_NE(std::string(e.what()).find("another user"), std::string::npos) << e.what();
+            }
+        } else {
+            cur->updateRow(rows[2], withName(rows[2], Value("Mine")).values);
+        }
+        EXPECT_THROW(cur->deleteRow(withName(rows[0], Value("Anna"))), EngineError);
+
+        Row added = cur->insertRow({Value(7), Value("New"), Value()});
+        EXPECT_EQ(added.values[0], Value(std::int64_t(7)));
+        cur->deleteRow(added);
+        EXPECT_EQ(all(*conn_, "SELECT * FROM " + q).size(), 2u);
+
+        // Without a key, one of two equal rows cannot be told apart: nothing is deleted.
+        if (!k.primary && !k.unique) {
+            all(*conn_, "INSERT INTO " + q + " VALUES (5, 'Twin', NULL), (5, 'Twin', NULL)");
+            auto again = conn_->openTable(table, order);
+            auto twins = rowsOf(*again);
+            ASSERT_EQ(twins.size(), 4u);
+            EXPECT_THROW(again->deleteRow(twins.back()), EngineError);
+            EXPECT_EQ(all(*conn_, "SELECT * FROM " + q + " WHERE " + id + " = 5").size(), 2u);
+        }
+    }
+}
+
+TEST_P(OdbcRoute, TableChangesBelongToTheOpenTransaction) {
+    std::vector<FieldDef> f(2);
+    f[0].name = "ID"; f[0].logicalType = logical::INT32; f[0].required = true;
+    f[1].name = "OK"; f[1].logicalType = logical::BOOL;
+    IndexDef pk; pk.name = "PK_TX" + schema_; pk.fields = {"ID"}; pk.primary = true;
+    const std::string table = prefix_ + "tx";
+    conn_->createTable(table, f, {pk});
+    auto defs = conn_->fieldDefs(table);
+    EXPECT_EQ(defs[1].type, FieldType::Boolean) << "booleans are created as the data source's bit type";
+
+    auto cur = conn_->openTable(table, {});
+    conn_->begin();
+    cur->insertRow({Value(1), Value(true)});
+    conn_->rollback();
+    EXPECT_TRUE(all(*conn_, "SELECT * FROM " + conn_->quoteTable(table)).empty());
+    conn_->begin();
+    Row r = cur->insertRow({Value(2), Value(true)});
+    EXPECT_EQ(r.values[1], Value(true));
+    conn_->commit();
+    auto rows = all(*conn_, "SELECT * FROM " + conn_->quoteTable(table));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].values[1], Value(true));
+}
+
+TEST_P(OdbcRoute, ProceduresAreListedDescribedAndCalled) {
+    if (!GetParam().postgres) {
+        // The SQLite3 ODBC driver has no procedures: an empty list, a refused call.
+        EXPECT_TRUE(conn_->storedProcedures().empty());
+        try {
+            conn_->prepareProc("ANY");
+            FAIL();
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.code(), errc::NotSupported);
+        }
+        return;
+    }
+    const std::string s = "\"" + schema_ + "\".";
+    all(*conn_, "CREATE FUNCTION " + s + "\"Twice\"(a integer) RETURNS integer LANGUAGE sql AS 'select a * 2'");
+    all(*conn_, "CREATE FUNCTION " + s + "\"Split\"(a integer, OUT lo integer, OUT hi text) LANGUAGE sql "
+                "AS 'select a % 10, (a / 10)::text'");
+    all(*conn_, "CREATE FUNCTION " + s + "\"Series\"(n integer) RETURNS TABLE(k integer, t text) LANGUAGE sql "
+                "AS 'select g, ''#'' || g from generate_series(1, n) g'");
+    all(*conn_, "CREATE PROCEDURE " + s + "\"Bump\"(IN a integer, INOUT b integer) LANGUAGE plpgsql "
+                "AS 'begin b := a + b; end'");
+
+    auto list = conn_->storedProcedures();
+    for (const char* n : {"Twice", "Split", "Series", "Bump"})
+        EXPECT_NE(std::find(list.begin(), list.end(), prefix_ + n), list.end()) << n;
+    EXPECT_TRUE(std::none_of(list.begin(), list.end(), [](const std::string& n) { return n.rfind("pg_catalog.", 0) == 0; }));
+
+    struct Case {
+        const char* name;
+        std::vector<ParamDirection> dirs;
+        std::vector<Value> in;       // by parameter position; outputs left null
+        std::vector<Value> out;      // expected outputs, null for inputs
+    } cases[] = {
+        {"Twice", {ParamDirection::Result, ParamDirection::Input}, {Value(), Value(21)}, {Value(std::int64_t(42)), Value()}},
+        // A text typed by the user reaches an integer parameter.
+        {"Split", {ParamDirection::Input, ParamDirection::Output, ParamDirection::Output}, {Value("123"), Value(), Value()},
+         {Value(), Value(std::int64_t(3)), Value("12")}},
+        {"Bump", {ParamDirection::Input, ParamDirection::InputOutput}, {Value(2), Value(5)}, {Value(), Value(std::int64_t(7))}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        auto call = conn_->prepareProc(prefix_ + k.name);
+        auto params = call->params();
+        ASSERT_EQ(params.size(), k.dirs.size());
+        for (std::size_t i = 0; i < params.size(); ++i) EXPECT_EQ(params[i].direction, k.dirs[i]) << i;
+        for (std::size_t i = 0; i < k.in.size(); ++i)
+            if (!k.in[i].isNull()) call->bind(i, k.in[i], FieldType::Unknown);
+        std::vector<Value> outputs;
+        EXPECT_FALSE(call->execute(outputs));
+        ASSERT_EQ(outputs.size(), k.out.size());
+        for (std::size_t i = 0; i < k.out.size(); ++i) EXPECT_EQ(outputs[i], k.out[i]) << i;
+    }
+
+    // A procedure with result columns gives its rows through a cursor.
+    auto series = conn_->prepareProc(prefix_ + "Series");
+    ASSERT_EQ(series->params().size(), 1u);
+    series->bind(0, Value(3), FieldType::Integer);
+    std::vector<Value> outputs;
+    auto cur = series->execute(outputs);
+    ASSERT_TRUE(cur);
+    auto rows = rowsOf(*cur);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[2].values[1], Value("#3"));
+
+    try {
+        conn_->prepareProc(prefix_ + "Nope");
+        FAIL();
+    } catch (const EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("Nope"), std::string::npos) << e.what();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Routes, OdbcRoute,
                          ::testing::Values(Route{"SQLite", false}, Route{"PostgreSQL", true}),
                          [](const auto& info) { return std::string(info.param.name); });

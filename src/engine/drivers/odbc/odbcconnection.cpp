@@ -33,6 +33,7 @@ Capabilities OdbcConnection::capabilities() const {
     Capabilities c;
     c.sqlBased = true;
     c.transactions = true;
+    c.storedProcedures = hasProcedures();
     return c;
 }
 
@@ -192,13 +193,6 @@ std::vector<IndexDef> OdbcConnection::indexDefs(const std::string& table) {
 
 std::unique_ptr<Statement> OdbcConnection::prepare(const std::string& sql) { return makeStatement(s_, sql); }
 
-std::unique_ptr<Cursor> OdbcConnection::openTable(const std::string& table, const TableOpenOptions& options) {
-    std::string sql = "SELECT * FROM " + quoteTable(table);
-    for (std::size_t i = 0; i < options.indexFieldNames.size(); ++i)
-        sql += (i ? ", " : " ORDER BY ") + quoteIdentifier(options.indexFieldNames[i]);
-    return prepare(sql)->execute();
-}
-
 void OdbcConnection::begin() {
     if (s_->inTxn)
         throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"A transaction is already active"});
@@ -242,6 +236,12 @@ std::string OdbcConnection::typeNameFor(SQLSMALLINT sqlType) {
 
 std::string OdbcConnection::columnType(const FieldDef& field) {
     std::string t = nativeColumnType(s_->driverName, field);
+    // A generic data source stores booleans as SMALLINT unless it has a bit type of its own
+    // (bool on PostgreSQL, bit on the SQLite3 ODBC driver), which reads back as a boolean.
+    if (field.logicalType == logical::BOOL && s_->driverName == "ODBC") {
+        std::string own = typeNameFor(SQL_BIT);
+        if (!own.empty()) t = own;
+    }
     // The generic long types are named by the data source itself.
     if (t == "LONG VARCHAR" || t == "LONG VARBINARY") {
         std::string own = typeNameFor(t == "LONG VARCHAR" ? SQL_LONGVARCHAR : SQL_LONGVARBINARY);

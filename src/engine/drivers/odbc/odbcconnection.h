@@ -1,6 +1,6 @@
 // The ODBC connection: catalog services through SQLTables, SQLColumns, SQLStatistics and
 // SQLPrimaryKeys with explicit schema arguments, statements with lazily fetched cursors,
-// transactions and DDL. The same class serves "ODBC", "ORACLE", "MSSQL" and "SQLBASE"; the
+// editable table cursors (odbctable.cpp), stored procedures (odbcproc.cpp), transactions and DDL. The same class serves "ODBC", "ORACLE", "MSSQL" and "SQLBASE"; the
 // driver name picks the column types of created tables.
 #pragma once
 
@@ -46,6 +46,9 @@ public:
     std::vector<IndexDef> indexDefs(const std::string& table) override;
 
     std::unique_ptr<Statement> prepare(const std::string& sql) override;
+    // Procedures through SQLProcedures and SQLProcedureColumns, called by the {call} escape.
+    std::vector<std::string> storedProcedures() override;
+    std::unique_ptr<ProcCall> prepareProc(const std::string& name) override;
     std::unique_ptr<Cursor> openTable(const std::string& table, const TableOpenOptions& options) override;
 
     void begin() override;
@@ -72,8 +75,12 @@ public:
 
 private:
     void run(const std::string& sql);
+public:
     std::string escapePattern(const std::string& s) const;
+
+private:
     std::string typeNameFor(SQLSMALLINT sqlType);
+    bool hasProcedures() const;   // SQL_PROCEDURES: "N" on the SQLite3 ODBC driver
 
     std::shared_ptr<Session> s_;
     mutable std::set<std::string> schemaNames_;

@@ -78,68 +78,21 @@ public:
 
     std::vector<ParamDesc> params() const override { return params_; }
 
-    void bind(std::size_t index, const Value& v, FieldType) override {
+    void bind(std::size_t index, const Value& v, FieldType type) override {
         if (index >= slots_.size())
             throw EngineError(ErrorCategory::Usage, errc::UsageBase,
                               {"Parameter " + std::to_string(index + 1) + " does not exist"});
-        Slot& sl = slots_[index];
-        sl = Slot{};
-        if (v.isNull()) {
-            sl.ind = SQL_NULL_DATA;
-            sl.ctype = SQL_C_CHAR;
-            sl.sqltype = SQL_VARCHAR;
-            sl.size = 1;
-            return;
-        }
-        const auto& st = v.storage();
-        sl.ind = 0;   // fixed-size values; texts and bytes set their length below
-        if (auto* b = std::get_if<bool>(&st)) {
-            sl.i = *b ? 1 : 0; sl.ctype = SQL_C_SBIGINT; sl.sqltype = SQL_INTEGER;
-        } else if (auto* i = std::get_if<std::int64_t>(&st)) {
-            sl.i = *i; sl.ctype = SQL_C_SBIGINT; sl.sqltype = SQL_BIGINT;
-        } else if (auto* d = std::get_if<double>(&st)) {
-            sl.d = *d; sl.ctype = SQL_C_DOUBLE; sl.sqltype = SQL_DOUBLE;
-        } else if (auto* bytes = std::get_if<Bytes>(&st)) {
-            sl.text.assign(bytes->begin(), bytes->end());
-            sl.ctype = SQL_C_BINARY; sl.sqltype = SQL_LONGVARBINARY;
-            sl.ind = SQLLEN(sl.text.size()); sl.size = std::max<SQLULEN>(1, sl.text.size());
-        } else if (auto* dt = std::get_if<Date>(&st)) {
-            sl.date = {SQLSMALLINT(dt->year), SQLUSMALLINT(dt->month), SQLUSMALLINT(dt->day)};
-            sl.ctype = SQL_C_TYPE_DATE; sl.sqltype = SQL_TYPE_DATE; sl.size = 10;
-        } else if (auto* tm = std::get_if<Time>(&st)) {
-            sl.time = {SQLUSMALLINT(tm->hour), SQLUSMALLINT(tm->minute), SQLUSMALLINT(tm->second)};
-            sl.ctype = SQL_C_TYPE_TIME; sl.sqltype = SQL_TYPE_TIME; sl.size = 8;
-        } else if (auto* ts = std::get_if<DateTime>(&st)) {
-            sl.stamp = {SQLSMALLINT(ts->date.year), SQLUSMALLINT(ts->date.month), SQLUSMALLINT(ts->date.day),
-                        SQLUSMALLINT(ts->time.hour), SQLUSMALLINT(ts->time.minute),
-                        SQLUSMALLINT(ts->time.second), SQLUINTEGER(ts->time.msec) * 1000000u};
-            sl.ctype = SQL_C_TYPE_TIMESTAMP; sl.sqltype = SQL_TYPE_TIMESTAMP; sl.size = 23; sl.digits = 3;
-        } else if (auto* dec = std::get_if<Decimal>(&st)) {
-            sl.text = dec->text; sl.ctype = SQL_C_CHAR; sl.sqltype = SQL_DECIMAL;
-            sl.ind = SQLLEN(sl.text.size());
-            auto dot = sl.text.find('.');
-            sl.digits = dot == std::string::npos ? 0 : SQLSMALLINT(sl.text.size() - dot - 1);
-            sl.size = std::max<SQLULEN>(1, sl.text.size());
-        } else {
-            sl.text = v.get<std::string>(); sl.ctype = SQL_C_CHAR;
-            sl.sqltype = sl.text.size() > 4000 ? SQL_LONGVARCHAR : SQL_VARCHAR;
-            sl.ind = SQLLEN(sl.text.size()); sl.size = std::max<SQLULEN>(1, sl.text.size());
-        }
+        slots_[index].set(v, type);
     }
 
     std::unique_ptr<Cursor> execute() override {
         SQLHSTMT st = stmt_->get();
         SQLFreeStmt(st, SQL_CLOSE);
         for (std::size_t i = 0; i < slots_.size(); ++i) {
-            Slot& sl = slots_[i];
-            void* ptr = sl.ctype == SQL_C_SBIGINT ? (void*)&sl.i
-                      : sl.ctype == SQL_C_DOUBLE ? (void*)&sl.d
-                      : sl.ctype == SQL_C_TYPE_DATE ? (void*)&sl.date
-                      : sl.ctype == SQL_C_TYPE_TIME ? (void*)&sl.time
-                      : sl.ctype == SQL_C_TYPE_TIMESTAMP ? (void*)&sl.stamp
-                      : (void*)sl.text.data();
+            ParamSlot& sl = slots_[i];
+            void* ptr = sl.data();
             check(SQLBindParameter(st, SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, sl.ctype, sl.sqltype, sl.size,
-                                   sl.digits, ptr, SQLLEN(sl.text.size()), &sl.ind),
+                                   sl.digits, ptr, sl.capacity(), &sl.ind),
                   SQL_HANDLE_STMT, st, "Binding a parameter failed", s_->secret);
         }
         s_->trace(TraceExecute, sql_);
@@ -161,22 +114,11 @@ public:
     std::int64_t rowsAffected() const override { return affected_; }
 
 private:
-    struct Slot {
-        SQLSMALLINT ctype = SQL_C_CHAR, sqltype = SQL_VARCHAR, digits = 0;
-        SQLULEN size = 1;
-        SQLLEN ind = SQL_NULL_DATA;
-        SQLBIGINT i = 0;
-        double d = 0;
-        SQL_DATE_STRUCT date{};
-        SQL_TIME_STRUCT time{};
-        SQL_TIMESTAMP_STRUCT stamp{};
-        std::string text;
-    };
     std::shared_ptr<Session> s_;
     std::shared_ptr<Handle> stmt_;
     std::string sql_;
     std::vector<ParamDesc> params_;
-    std::vector<Slot> slots_;
+    std::vector<ParamSlot> slots_;
     std::int64_t affected_ = 0;
 };
 

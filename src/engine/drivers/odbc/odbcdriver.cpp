@@ -61,8 +61,13 @@ public:
         std::string extra = p.param("CONNECT STRING");
         if (!extra.empty()) cs += (cs.empty() || cs.back() == ';' ? "" : ";") + extra;
         // psqlODBC reads the whole result unless it fetches through a declared cursor.
-        if (upper(cs).find("POSTGRESQL") != std::string::npos && upper(cs).find("USEDECLAREFETCH") == std::string::npos)
-            cs += (cs.back() == ';' ? "" : ";") + std::string("UseDeclareFetch=1;Fetch=256;");
+        // It describes booleans as VARCHAR(5) unless told otherwise (BoolsAsChar, short B5).
+        if (upper(cs).find("POSTGRESQL") != std::string::npos) {
+            if (upper(cs).find("USEDECLAREFETCH") == std::string::npos)
+                cs += (cs.back() == ';' ? "" : ";") + std::string("UseDeclareFetch=1;Fetch=256;");
+            if (upper(cs).find("BOOLSASCHAR") == std::string::npos && upper(cs).find("B5=") == std::string::npos)
+                cs += (cs.back() == ';' ? "" : ";") + std::string("BoolsAsChar=0;");
+        }
         shown = cs;
         std::string user = p.param("USER NAME"), password = p.param("PASSWORD");
         if (!user.empty()) {

@@ -2,6 +2,7 @@
 #include "odbcsupport.h"
 
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 
 namespace vlm::engine::odbc {
@@ -267,6 +268,64 @@ Value readValue(SQLHSTMT st, SQLUSMALLINT col, const FieldDef& f, SQLSMALLINT sq
 std::string columnText(SQLHSTMT st, SQLUSMALLINT col) {
     std::string s;
     return readLong(st, col, SQL_C_CHAR, s) ? s : std::string();
+}
+
+void ParamSlot::set(const Value& v, FieldType type) {
+    *this = ParamSlot{};
+    if (v.isNull()) {
+        ind = SQL_NULL_DATA;
+        return;
+    }
+    const auto& st = v.storage();
+    ind = 0;   // fixed-size values; texts and bytes set their length below
+    if (auto* b = std::get_if<bool>(&st)) {
+        if (type == FieldType::Smallint || type == FieldType::Integer || type == FieldType::Word) {
+            i = *b ? 1 : 0; ctype = SQL_C_SBIGINT; sqltype = SQL_INTEGER;
+        } else {
+            bit = *b ? 1 : 0; ctype = SQL_C_BIT; sqltype = SQL_BIT;
+        }
+    } else if (auto* n = std::get_if<std::int64_t>(&st)) {
+        i = *n; ctype = SQL_C_SBIGINT; sqltype = SQL_BIGINT;
+    } else if (auto* x = std::get_if<double>(&st)) {
+        d = *x; ctype = SQL_C_DOUBLE; sqltype = SQL_DOUBLE;
+    } else if (auto* bytes = std::get_if<Bytes>(&st)) {
+        text.assign(bytes->begin(), bytes->end());
+        ctype = SQL_C_BINARY; sqltype = SQL_LONGVARBINARY;
+        ind = SQLLEN(text.size()); size = std::max<SQLULEN>(1, text.size());
+    } else if (auto* dt = std::get_if<Date>(&st)) {
+        date = {SQLSMALLINT(dt->year), SQLUSMALLINT(dt->month), SQLUSMALLINT(dt->day)};
+        ctype = SQL_C_TYPE_DATE; sqltype = SQL_TYPE_DATE; size = 10;
+    } else if (auto* tm = std::get_if<Time>(&st)) {
+        time = {SQLUSMALLINT(tm->hour), SQLUSMALLINT(tm->minute), SQLUSMALLINT(tm->second)};
+        ctype = SQL_C_TYPE_TIME; sqltype = SQL_TYPE_TIME; size = 8;
+    } else if (auto* ts = std::get_if<DateTime>(&st)) {
+        stamp = {SQLSMALLINT(ts->date.year), SQLUSMALLINT(ts->date.month), SQLUSMALLINT(ts->date.day),
+                 SQLUSMALLINT(ts->time.hour), SQLUSMALLINT(ts->time.minute),
+                 SQLUSMALLINT(ts->time.second), SQLUINTEGER(ts->time.msec) * 1000000u};
+        ctype = SQL_C_TYPE_TIMESTAMP; sqltype = SQL_TYPE_TIMESTAMP; size = 23; digits = 3;
+    } else if (auto* dec = std::get_if<Decimal>(&st)) {
+        text = dec->text; ctype = SQL_C_CHAR; sqltype = SQL_DECIMAL;
+        ind = SQLLEN(text.size());
+        auto dot = text.find('.');
+        digits = dot == std::string::npos ? 0 : SQLSMALLINT(text.size() - dot - 1);
+        size = std::max<SQLULEN>(1, text.size());
+    } else {
+        text = v.get<std::string>(); ctype = SQL_C_CHAR;
+        sqltype = text.size() > 4000 ? SQL_LONGVARCHAR : SQL_VARCHAR;
+        ind = SQLLEN(text.size()); size = std::max<SQLULEN>(1, text.size());
+    }
+}
+
+void* ParamSlot::data() {
+    switch (ctype) {
+    case SQL_C_SBIGINT: return &i;
+    case SQL_C_DOUBLE: return &d;
+    case SQL_C_BIT: return &bit;
+    case SQL_C_TYPE_DATE: return &date;
+    case SQL_C_TYPE_TIME: return &time;
+    case SQL_C_TYPE_TIMESTAMP: return &stamp;
+    default: return text.data();
+    }
 }
 
 }  // namespace vlm::engine::odbc

@@ -57,4 +57,25 @@ Value readValue(SQLHSTMT st, SQLUSMALLINT col, const FieldDef& f, SQLSMALLINT sq
 // Text of a column of a catalog result; empty for NULL.
 std::string columnText(SQLHSTMT st, SQLUSMALLINT col);
 
+// The buffer of one bound parameter: the C and SQL types chosen for a value and the storage
+// SQLBindParameter points at (which must stay put until the statement has run).
+struct ParamSlot {
+    SQLSMALLINT ctype = SQL_C_CHAR, sqltype = SQL_VARCHAR, digits = 0;
+    SQLULEN size = 1;
+    SQLLEN ind = SQL_NULL_DATA;
+    SQLBIGINT i = 0;
+    double d = 0;
+    SQLCHAR bit = 0;
+    SQL_DATE_STRUCT date{};
+    SQL_TIME_STRUCT time{};
+    SQL_TIMESTAMP_STRUCT stamp{};
+    std::string text;
+
+    // Takes value; type is the field or parameter type it goes to (a boolean bound to a
+    // SMALLINT or INTEGER column travels as a number, otherwise as a bit).
+    void set(const Value& value, FieldType type);
+    void* data();
+    SQLLEN capacity() const { return SQLLEN(text.size()); }
+};
+
 }  // namespace vlm::engine::odbc
