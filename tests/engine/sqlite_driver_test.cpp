@@ -263,3 +263,84 @@ TEST_F(SqliteDriver, TableCursorsSeekAndChangeRowsByRowid) {
     byName.indexFieldNames = {"NOPE"};
     EXPECT_THROW(c->openTable("t", byName), EngineError);
 }
+
+namespace {
+// Rows made on demand into recycled rows (the way fetchInto lends its buffers): a bulk insert
+// that kept pointers into an earlier block would store the later block's texts.
+struct RecyclingRows : Cursor {
+    std::vector<FieldDef> defs{{"ID", FieldType::Integer}, {"NAME", FieldType::String},
+                               {"QTY", FieldType::Integer}, {"DAY", FieldType::Date}};
+    int next = 0, count;
+    explicit RecyclingRows(int n) : count(n) {}
+    const std::vector<FieldDef>& fields() const override { return defs; }
+    bool fetch(std::size_t maxRows, std::vector<Row>& out) override {
+        std::vector<Row> block;
+        bool more = fetchInto(maxRows, block);
+        for (auto& r : block) out.push_back(std::move(r));
+        return more;
+    }
+    bool fetchInto(std::size_t maxRows, std::vector<Row>& out) override {
+        out.resize(std::min<std::size_t>(maxRows, std::size_t(count - next)));
+        for (auto& r : out) {
+            r.values.resize(4);
+            r.values[0] = Value(std::int64_t(next));
+            r.values[1].setText("name " + std::to_string(next));
+            // Every seventh quantity is a text that reads as a number, every fifth is null.
+            r.values[2] = next % 5 == 0 ? Value() : next % 7 == 0 ? Value(std::to_string(next)) : Value(std::int64_t(next));
+            r.values[3] = Value(Date{2024, 1 + next % 12, 1 + next % 28});
+            ++next;
+        }
+        return next < count;
+    }
+    std::int64_t rowCount() override { return count; }
+};
+struct StopAt : Progress {
+    std::int64_t limit;
+    explicit StopAt(std::int64_t n) : limit(n) {}
+    bool step(std::int64_t done, std::int64_t) override { return done < limit; }
+};
+}  // namespace
+
+TEST_F(SqliteDriver, AppendRowsStoresEveryBlocksOwnValues) {
+    auto c = connect("bulk.sqlite");
+    exec(*c, "CREATE TABLE t (id INTEGER, name VARCHAR(20), qty INTEGER, day DATE, extra TEXT)");
+    RecyclingRows src(2600);
+    c->begin();
+    // A source column of -1 is a null for that destination column.
+    EXPECT_EQ(c->appendRows("t", {"id", "name", "qty", "day", "extra"}, src, {0, 1, 2, 3, -1}, nullptr), 2600);
+    c->commit();
+    auto count = [&](const std::string& where) {
+        std::vector<Row> r;
+        c->prepare("SELECT count(*) FROM t WHERE " + where)->execute()->fetch(1, r);
+        return r.at(0).values.at(0).asInteger();
+    };
+    EXPECT_EQ(count("1"), 2600);
+    EXPECT_EQ(count("name = 'name ' || id"), 2600);
+    EXPECT_EQ(count("qty IS NULL"), 520);
+    EXPECT_EQ(count("typeof(qty) = 'integer' AND qty = id"), 2080);
+    EXPECT_EQ(count("extra IS NULL"), 2600);
+    EXPECT_EQ(count("id = 1030 AND day = '2024-11-23'"), 1);
+
+    // Cancelled through the progress: the error reaches the caller, whose rollback takes the rows back.
+    RecyclingRows more(3000);
+    StopAt stop(1024);
+    c->begin();
+    try {
+        c->appendRows("t", {"id", "name", "qty", "day"}, more, {0, 1, 2, 3}, &stop);
+        FAIL() << "the cancel was not reported";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.category(), ErrorCategory::Cancelled);
+    }
+    c->rollback();
+    EXPECT_EQ(count("1"), 2600);
+
+    // A failing row reports SQLite's text.
+    exec(*c, "CREATE TABLE strict (id INTEGER NOT NULL, name TEXT, qty INTEGER, day DATE)");
+    RecyclingRows nulls(10);
+    try {
+        c->appendRows("strict", {"id", "name", "qty", "day"}, nulls, {-1, 1, 2, 3}, nullptr);
+        FAIL() << "the NOT NULL violation was not reported";
+    } catch (const EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("NOT NULL"), std::string::npos) << e.what();
+    }
+}

@@ -387,6 +387,44 @@ TEST_F(Postgres, AppendRowsUsesCopyAndCancelLeavesNothing) {
     EXPECT_EQ(rows("SELECT count(*) FROM narrow")[0].values[0], Value(std::int64_t(0)));
 }
 
+// With the rows read from elsewhere, one COPY streams them all while they are read: a value the
+// server refuses deep in the stream, or a cancel, ends it with nothing appended, and the
+// connection goes on.
+TEST_F(Postgres, StreamedCopyFailsOrCancelsWholeAndTheConnectionGoesOn) {
+    exec("CREATE TABLE dest (id int, s text, f float8, n numeric)");
+    auto other = connect("pgtest", "");
+    auto source = [&](const std::string& last) {
+        return other->prepare("SELECT g, repeat('x', 40) || g, g / 10.0::float8, 0.1::float8 FROM generate_series(1, 30000) g"
+                              " UNION ALL SELECT " + last)->execute();
+    };
+    auto count = [&] { return rows("SELECT count(*) FROM dest")[0].values[0].asInteger(); };
+    auto bad = source("2147483648, 'too big', 0, 0");
+    try {
+        conn_->appendRows(schema_ + ".dest", {"id", "s", "f", "n"}, *bad, {0, 1, 2, 3}, nullptr);
+        FAIL() << "the out-of-range value was not reported";
+    } catch (const EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("out of range"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(count(), 0);
+
+    CancelAfter cancel(20000);
+    auto some = source("0, 'last', 0, 0");
+    try {
+        conn_->appendRows(schema_ + ".dest", {"id", "s", "f", "n"}, *some, {0, 1, 2, 3}, &cancel);
+        FAIL() << "the cancel was not reported";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.category(), ErrorCategory::Cancelled);
+    }
+    EXPECT_EQ(count(), 0);
+
+    auto good = source("0, 'last', 0.1, 0.1");
+    EXPECT_EQ(conn_->appendRows(schema_ + ".dest", {"id", "s", "f", "n"}, *good, {0, 1, 2, 3}, nullptr), 30001);
+    EXPECT_EQ(count(), 30001);
+    // Doubles go in their shortest exact form: 0.1 into a numeric column is 0.1.
+    EXPECT_EQ(rows("SELECT count(*) FROM dest WHERE n = 0.1 AND f = id / 10.0::float8 AND s = repeat('x', 40) || id")[0]
+                  .values[0].asInteger(), 30000);
+}
+
 TEST_F(Postgres, DdlQuotesNamesAndMapsTypes) {
     std::vector<FieldDef> fields(3);
     fields[0].name = "ID"; fields[0].logicalType = logical::INT32; fields[0].required = true;

@@ -663,6 +663,15 @@ void FbConnection::dropIndex(const std::string&, const std::string& index) {
     runDdl("DROP INDEX " + quoteIdentifier(index));
 }
 
+namespace {
+// Rows per EXECUTE BLOCK of a bulk append: each round trip to the server carries this many
+// inserts, within the limit on a statement's parameters.
+std::size_t rowsPerBlock(std::size_t columns) {
+    constexpr std::size_t kMaxRows = 64, kMaxParams = 1500;
+    return std::max<std::size_t>(1, std::min(kMaxRows, kMaxParams / std::max<std::size_t>(1, columns)));
+}
+}  // namespace
+
 std::int64_t FbConnection::appendRows(const std::string& table, const std::vector<std::string>& columns,
                                       Cursor& source, const std::vector<int>& sourceColumns,
                                       Progress* progress) {
@@ -670,7 +679,7 @@ std::int64_t FbConnection::appendRows(const std::string& table, const std::vecto
     bool own = !inTransaction();
     if (own) begin();
     try {
-        auto moved = Connection::appendRows(table, columns, source, sourceColumns, progress);
+        auto moved = appendInBlocks(table, columns, source, sourceColumns, progress);
         if (own) commit();
         return moved;
     } catch (...) {
@@ -682,6 +691,77 @@ std::int64_t FbConnection::appendRows(const std::string& table, const std::vecto
         }
         throw;
     }
+}
+
+// The rows go to the server many at a time: one prepared EXECUTE BLOCK whose parameters have
+// the destination columns' own types (so the server converts each value exactly as for a
+// single INSERT) and whose body inserts each row; the rows left over at the end go through a
+// prepared single-row INSERT.
+std::int64_t FbConnection::appendInBlocks(const std::string& table, const std::vector<std::string>& columns,
+                                          Cursor& source, const std::vector<int>& sourceColumns,
+                                          Progress* progress) {
+    const std::size_t ncols = columns.size();
+    const std::string target = quoteTable(table);
+    std::string list, marks;
+    for (std::size_t i = 0; i < ncols; ++i) {
+        list += (i ? ", " : "") + quoteIdentifier(columns[i]);
+        marks += i ? ", ?" : "?";
+    }
+    FbStatement one(*this, "INSERT INTO " + target + " (" + list + ") VALUES (" + marks + ")");
+    const std::size_t perBlock = rowsPerBlock(ncols);
+    std::unique_ptr<FbStatement> many;
+    if (perBlock > 1) {
+        std::string sql = "EXECUTE BLOCK (", body;
+        for (std::size_t r = 0; r < perBlock; ++r) {
+            body += "INSERT INTO " + target + " (" + list + ") VALUES (";
+            for (std::size_t c = 0; c < ncols; ++c) {
+                std::string p = "P" + std::to_string(r) + "_" + std::to_string(c);
+                sql += (r || c ? ", " : "") + p + " TYPE OF COLUMN " + target + "." + quoteIdentifier(columns[c]) + " = ?";
+                body += (c ? ", :" : ":") + p;
+            }
+            body += ");\n";
+        }
+        sql += ")\nAS BEGIN\n" + body + "END";
+        many = std::make_unique<FbStatement>(*this, sql);
+    }
+
+    const auto& srcFields = source.fields();
+    std::vector<FieldType> types;
+    for (int sc : sourceColumns) types.push_back(sc < 0 ? FieldType::Unknown : srcFields[std::size_t(sc)].type);
+    std::vector<Value> pending;   // rows read and not yet sent, ncols values each
+    pending.reserve(perBlock * ncols);
+    auto sendBlock = [&] {
+        for (std::size_t i = 0; i < pending.size(); ++i) many->bind(i, pending[i], types[i % ncols]);
+        many->execute();
+        pending.clear();
+    };
+    std::int64_t total = source.rowCount(), moved = 0;
+    std::vector<Row> rows;
+    bool more = true;
+    while (more) {
+        more = source.fetchInto(1024, rows);
+        for (const auto& row : rows) {
+            for (std::size_t i = 0; i < ncols; ++i) {
+                int sc = sourceColumns[i];
+                if (sc < 0 || std::size_t(sc) >= row.values.size()) pending.emplace_back();
+                else pending.push_back(row.values[std::size_t(sc)]);
+            }
+            if (many && pending.size() == perBlock * ncols) sendBlock();
+            if (!many) {
+                for (std::size_t i = 0; i < ncols; ++i) one.bind(i, pending[i], types[i]);
+                one.execute();
+                pending.clear();
+            }
+        }
+        moved += std::int64_t(rows.size());
+        if (progress && !progress->step(moved, total))
+            throw EngineError(ErrorCategory::Cancelled, "Cancelled by the user");
+    }
+    for (std::size_t r = 0; r * ncols < pending.size(); ++r) {
+        for (std::size_t i = 0; i < ncols; ++i) one.bind(i, pending[r * ncols + i], types[i]);
+        one.execute();
+    }
+    return moved;
 }
 
 }  // namespace vlm::engine::firebird

@@ -141,6 +141,8 @@ private:
     // Runs a DDL text in a transaction of its own, committed at once.
     void runDdl(const std::string& sql);
     void dropCreatedTables();
+    std::int64_t appendInBlocks(const std::string& table, const std::vector<std::string>& columns,
+                                Cursor& source, const std::vector<int>& sourceColumns, Progress* progress);
     // The name as stored in the catalog: as given, or upper-cased when only that exists.
     std::string catalogName(const std::string& relation);
 

@@ -2,6 +2,8 @@
 #include "pgconnection.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 #include "engine/typemap.h"
 #include "pgcursor.h"
@@ -548,6 +550,64 @@ void PgConnection::dropIndex(const std::string& table, const std::string& index)
     s_->exec("DROP INDEX " + target);
 }
 
+namespace {
+
+// The COPY text form of a non-null value, appended to out without temporaries for the common
+// kinds; numbers in their shortest exact form.
+void appendCopyValue(const Value& v, std::string& out) {
+    char b[64];
+    if (v.is<std::string>()) return copyEscape(v.get<std::string>(), out);
+    if (v.is<std::int64_t>()) {
+        auto r = std::to_chars(b, b + sizeof b, v.get<std::int64_t>());
+        out.append(b, r.ptr);
+        return;
+    }
+    if (v.is<double>()) {
+        double d = v.get<double>();
+        if (std::isfinite(d)) {
+            auto r = std::to_chars(b, b + sizeof b, d);
+            out.append(b, r.ptr);
+            return;
+        }
+    } else if (v.is<bool>()) {
+        out += v.get<bool>() ? 't' : 'f';
+        return;
+    } else if (v.is<Date>()) {
+        const Date& d = v.get<Date>();
+        if (d.year >= 0 && d.year <= 9999) {
+            int y = d.year;
+            char* p = b;
+            *p++ = char('0' + y / 1000), *p++ = char('0' + y / 100 % 10), *p++ = char('0' + y / 10 % 10),
+            *p++ = char('0' + y % 10), *p++ = '-';
+            *p++ = char('0' + d.month / 10 % 10), *p++ = char('0' + d.month % 10), *p++ = '-';
+            *p++ = char('0' + d.day / 10 % 10), *p++ = char('0' + d.day % 10);
+            out.append(b, p);
+            return;
+        }
+    } else if (v.is<Decimal>()) {
+        return copyEscape(v.get<Decimal>().text, out);
+    }
+    copyEscape(valueToText(v), out);
+}
+
+void appendCopyRow(const Row& row, const std::vector<int>& sourceColumns, std::string& out) {
+    for (std::size_t i = 0; i < sourceColumns.size(); ++i) {
+        if (i) out += '\t';
+        int sc = sourceColumns[i];
+        if (sc < 0 || std::size_t(sc) >= row.values.size() || row.values[std::size_t(sc)].isNull())
+            out += "\\N";
+        else
+            appendCopyValue(row.values[std::size_t(sc)], out);
+    }
+    out += '\n';
+}
+
+[[noreturn]] void cancelled() {
+    throw EngineError(ErrorCategory::Cancelled, errc::CancelledBase, {"Cancelled by the user"});
+}
+
+}  // namespace
+
 std::int64_t PgConnection::appendRows(const std::string& table, const std::vector<std::string>& columns,
                                       Cursor& source, const std::vector<int>& sourceColumns,
                                       Progress* progress) {
@@ -555,53 +615,81 @@ std::int64_t PgConnection::appendRows(const std::string& table, const std::vecto
     for (std::size_t i = 0; i < columns.size(); ++i) sql += (i ? ", " : "") + quoteIdent(columns[i]);
     sql += ") FROM STDIN";
 
-    // The source may be a cursor of this very connection, which cannot fetch while a COPY
-    // runs: rows are read in blocks and each block goes in a COPY of its own. Without a
-    // transaction of the caller's, one of our own makes the append all or nothing.
+    // Without a transaction of the caller's, one of our own makes the append all or nothing.
     bool ownTxn = !s_->userTransaction();
     if (ownTxn) s_->begin();
     PGconn* c = s_->conn();
     std::int64_t total = source.rowCount(), moved = 0;
     std::vector<Row> rows;
     std::string buf;
+    bool copying = false;
+    auto fail = [&](const PGresult* res) {
+        EngineError e = pgError(c, res, "Appending rows to " + table + " failed");
+        if (s_->tracer().wants(TraceError)) s_->tracer().emit(TraceError, e.what());
+        throw e;
+    };
+    auto startCopy = [&] {
+        Result start = s_->exec(sql, moved ? TraceDataIn : TraceExecute);
+        if (PQresultStatus(start.get()) != PGRES_COPY_IN)
+            throw EngineError(ErrorCategory::Sql, errc::SqlBase, {"The server did not accept COPY"});
+        copying = true;
+    };
+    // Ends the COPY (aborted with a reason) and reads the server's answer to it.
+    auto endCopy = [&](const char* abortReason) {
+        copying = false;
+        bool sent = PQputCopyEnd(c, abortReason) == 1;
+        Result last, error;
+        while (PGresult* r = PQgetResult(c)) {
+            if (PQresultStatus(r) == PGRES_FATAL_ERROR) error.reset(r);
+            else last.reset(r);
+        }
+        s_->syncTransactionState();
+        if (abortReason) return;
+        if (error) fail(error.get());
+        if (!sent || !last || PQresultStatus(last.get()) != PGRES_COMMAND_OK) fail(last.get());
+    };
+    // A failed send usually means the server ended the COPY with an error: report that one.
+    auto send = [&] {
+        if (buf.empty()) return;
+        if (PQputCopyData(c, buf.data(), int(buf.size())) != 1) endCopy(nullptr), fail(nullptr);
+        buf.clear();
+    };
     try {
-        bool more = true;
-        while (more) {
-            rows.clear();
-            more = source.fetch(4096, rows);
-            if (rows.empty()) break;
-            buf.clear();
-            for (const auto& row : rows) {
-                for (std::size_t i = 0; i < sourceColumns.size(); ++i) {
-                    if (i) buf += '\t';
-                    int sc = sourceColumns[i];
-                    if (sc < 0 || std::size_t(sc) >= row.values.size() || row.values[std::size_t(sc)].isNull()) {
-                        buf += "\\N";
-                        continue;
-                    }
-                    copyEscape(valueToText(row.values[std::size_t(sc)]), buf);
-                }
-                buf += '\n';
+        if (s_->openCursors() == 0) {
+            // No reader needs this connection: one COPY for all rows, sent in pieces while the
+            // source is read, so that the server parses while the next rows are made.
+            bool more = true;
+            while (more) {
+                more = source.fetchInto(1024, rows);
+                if (rows.empty()) break;
+                if (!copying) startCopy();
+                for (const auto& row : rows) appendCopyRow(row, sourceColumns, buf);
+                if (buf.size() >= (256u << 10)) send();
+                moved += std::int64_t(rows.size());
+                if (progress && !progress->step(moved, total)) cancelled();
             }
-            Result start = s_->exec(sql, moved ? TraceDataIn : TraceExecute);
-            if (PQresultStatus(start.get()) != PGRES_COPY_IN)
-                throw EngineError(ErrorCategory::Sql, errc::SqlBase, {"The server did not accept COPY"});
-            if (PQputCopyData(c, buf.data(), int(buf.size())) != 1 || PQputCopyEnd(c, nullptr) != 1)
-                throw pgError(c, nullptr, "Appending rows to " + table + " failed");
-            Result last;
-            while (PGresult* r = PQgetResult(c)) last.reset(r);
-            s_->syncTransactionState();
-            if (!last || PQresultStatus(last.get()) != PGRES_COMMAND_OK) {
-                EngineError e = pgError(c, last.get(), "Appending rows to " + table + " failed");
-                if (s_->tracer().wants(TraceError)) s_->tracer().emit(TraceError, e.what());
-                throw e;
+            if (copying) {
+                send();
+                endCopy(nullptr);
             }
-            moved += std::int64_t(rows.size());
-            if (progress && !progress->step(moved, total))
-                throw EngineError(ErrorCategory::Cancelled, errc::CancelledBase, {"Cancelled by the user"});
+        } else {
+            // The source may be a cursor of this very connection, which cannot fetch while a
+            // COPY runs: rows are read in blocks and each block goes in a COPY of its own.
+            bool more = true;
+            while (more) {
+                more = source.fetchInto(4096, rows);
+                if (rows.empty()) break;
+                for (const auto& row : rows) appendCopyRow(row, sourceColumns, buf);
+                startCopy();
+                send();
+                endCopy(nullptr);
+                moved += std::int64_t(rows.size());
+                if (progress && !progress->step(moved, total)) cancelled();
+            }
         }
         if (ownTxn) s_->commit();
     } catch (...) {
+        if (copying) endCopy("Cancelled by the user");
         if (ownTxn && s_->userTransaction()) {
             try {
                 s_->rollback();

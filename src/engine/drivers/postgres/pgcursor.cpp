@@ -34,13 +34,16 @@ void appendRows(const PGresult* res, int from, int to, const std::vector<FieldDe
 ServerCursor::ServerCursor(std::shared_ptr<Session> session, std::string name,
                            std::vector<FieldDef> fields, std::vector<unsigned> oids)
     : session_(std::move(session)), name_(std::move(name)), fields_(std::move(fields)),
-      oids_(std::move(oids)) {}
+      oids_(std::move(oids)) {
+    session_->cursorOpened();
+}
 
 ServerCursor::~ServerCursor() { closeCursor(); }
 
 void ServerCursor::closeCursor() noexcept {
     if (done_) return;
     done_ = true;
+    session_->cursorClosed();
     PGconn* c = session_->conn();
     if (!c || PQtransactionStatus(c) == PQTRANS_INERROR || PQstatus(c) != CONNECTION_OK) return;
     std::string sql = "CLOSE " + quoteIdent(name_);

@@ -52,6 +52,11 @@ public:
     void rollback();
 
     std::string nextName(const char* prefix) { return prefix + std::to_string(++seq_); }
+    // Server cursors declared and not yet closed: while one is open, a reader may still need
+    // the connection for its next FETCH.
+    void cursorOpened() { ++openCursors_; }
+    void cursorClosed() { --openCursors_; }
+    int openCursors() const { return openCursors_; }
     void requireOpen() const;
 
 private:
@@ -60,6 +65,7 @@ private:
     bool userTxn_ = false;
     bool cursorTxn_ = false;
     unsigned long seq_ = 0;
+    int openCursors_ = 0;
 };
 
 }  // namespace vlm::engine::postgres

@@ -368,4 +368,52 @@ void SqliteConnection::dropIndex(const std::string&, const std::string& index) {
     execTraced(db_, tracer_, "DROP INDEX " + quoteId(index));
 }
 
+std::int64_t SqliteConnection::appendRows(const std::string& table, const std::vector<std::string>& columns,
+                                          Cursor& source, const std::vector<int>& sourceColumns,
+                                          Progress* progress) {
+    std::string sql = "INSERT INTO " + quoteId(table) + " (";
+    std::string marks;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        sql += (i ? ", " : "") + quoteId(columns[i]);
+        marks += i ? ", ?" : "?";
+    }
+    sql += ") VALUES (" + marks + ")";
+    auto st = prepareTraced(db_, tracer_, sql);
+    sqlite3_stmt* h = st->handle;
+    const auto& srcFields = source.fields();
+    std::vector<FieldType> types;
+    for (int sc : sourceColumns) types.push_back(sc < 0 ? FieldType::Unknown : srcFields[std::size_t(sc)].type);
+    bool traceIn = tracer_.wants(TraceDataIn), traceExec = tracer_.wants(TraceExecute);
+    std::int64_t total = source.rowCount(), moved = 0;
+    std::vector<Row> rows;
+    static const Value null;
+    // Rows are bound without copies: the bindings are dropped before the rows they point into.
+    struct Unbind {
+        sqlite3_stmt* h;
+        ~Unbind() { sqlite3_clear_bindings(h); }
+    } unbind{h};
+    bool more = true;
+    while (more) {
+        more = source.fetchInto(1024, rows);
+        for (const auto& row : rows) {
+            for (std::size_t i = 0; i < sourceColumns.size(); ++i) {
+                int sc = sourceColumns[i];
+                const Value& v = sc < 0 || std::size_t(sc) >= row.values.size() ? null : row.values[std::size_t(sc)];
+                int rc = bindValue(h, int(i + 1), v, types[i], true);
+                if (rc != SQLITE_OK) throw sqliteError(db_->handle, rc, "Cannot bind a parameter.", &tracer_);
+                if (traceIn)
+                    tracer_.emit(TraceDataIn, "SQL Data In: SQLITE - Param = " + std::to_string(i + 1) +
+                                                  ", Value = " + traceText(v));
+            }
+            if (traceExec) tracer_.emit(TraceExecute, "SQL Execute: SQLITE - " + sql);
+            stepChecked(*st, tracer_);
+            sqlite3_reset(h);
+            ++moved;
+        }
+        if (progress && !progress->step(moved, total))
+            throw EngineError(ErrorCategory::Cancelled, "Cancelled by the user");
+    }
+    return moved;
+}
+
 }  // namespace vlm::engine::sqlite

@@ -31,6 +31,10 @@ public:
     void renameTable(const std::string& from, const std::string& to) override;
     void createIndex(const std::string& table, const IndexDef& index) override;
     void dropIndex(const std::string& table, const std::string& index) override;
+    // One INSERT prepared once and stepped per row, the source's values bound in place.
+    std::int64_t appendRows(const std::string& table, const std::vector<std::string>& columns,
+                            Cursor& source, const std::vector<int>& sourceColumns,
+                            Progress* progress) override;
 
     // SQLite has no owners: a dot belongs to the name ("CUSTOMER.DB").
     std::string quoteTable(const std::string& table) const override { return quoteIdentifier(table); }

@@ -240,15 +240,16 @@ Value readColumn(sqlite3_stmt* st, int col, const FieldDef& f) {
     }
 }
 
-int bindValue(sqlite3_stmt* st, int index, const Value& v, FieldType type) {
+int bindValue(sqlite3_stmt* st, int index, const Value& v, FieldType type, bool borrow) {
     const auto& s = v.storage();
+    auto keep = borrow ? SQLITE_STATIC : SQLITE_TRANSIENT;
     if (v.isNull()) return sqlite3_bind_null(st, index);
     if (v.is<bool>()) return sqlite3_bind_int(st, index, v.get<bool>() ? 1 : 0);
     if (v.is<std::int64_t>()) return sqlite3_bind_int64(st, index, v.get<std::int64_t>());
     if (v.is<double>()) return sqlite3_bind_double(st, index, v.get<double>());
     if (v.is<Bytes>()) {
         const auto& b = v.get<Bytes>();
-        return sqlite3_bind_blob64(st, index, b.data(), b.size(), SQLITE_TRANSIENT);
+        return sqlite3_bind_blob64(st, index, b.data(), b.size(), keep);
     }
     if (v.is<std::string>()) {
         const auto& t = v.get<std::string>();
@@ -275,7 +276,7 @@ int bindValue(sqlite3_stmt* st, int index, const Value& v, FieldType type) {
         default:
             break;
         }
-        return sqlite3_bind_text64(st, index, t.data(), t.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return sqlite3_bind_text64(st, index, t.data(), t.size(), keep, SQLITE_UTF8);
     }
     (void)s;
     // Dates, times and decimals are stored in their text forms.

@@ -21,8 +21,10 @@ void refineFromStorage(FieldDef& f, int storageClass);
 // not read as the field's type (text in an INTEGER column) keeps its stored form.
 Value readColumn(sqlite3_stmt* st, int col, const FieldDef& f);
 
-// Binds v to the 1-based parameter index; type hints how a text value is stored.
-int bindValue(sqlite3_stmt* st, int index, const Value& v, FieldType type);
+// Binds v to the 1-based parameter index; type hints how a text value is stored. With borrow,
+// text and bytes held by v are bound without a copy: v must then stay unchanged until the
+// parameter is bound again or the statement has been stepped and reset.
+int bindValue(sqlite3_stmt* st, int index, const Value& v, FieldType type, bool borrow = false);
 
 // The engine's text form of a value for trace texts and messages.
 std::string traceText(const Value& v);
