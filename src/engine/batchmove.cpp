@@ -2,6 +2,7 @@
 // destination driver's appendRows, in one transaction on SQL destinations.
 #include "batchmove.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "dataset.h"
@@ -65,6 +66,25 @@ bool tableExists(Connection& c, const std::string& name) {
     }
 }
 
+// The indexes a copy of a table takes along: the key and the indexes on fields (expression
+// indexes have no form on other drivers). A local table's unique index other than the key does
+// not bind its rows (dBase keeps the first of equal keys), so its copy is not unique. The
+// destination driver names them (index names may be database-wide there).
+std::vector<IndexDef> copiedIndexes(Table& source, const std::vector<FieldDef>& fields) {
+    std::vector<IndexDef> out;
+    bool local = !source.connection().capabilities().sqlBased;
+    for (auto ix : source.indexDefs()) {
+        if (ix.fields.empty() || !ix.expression.empty()) continue;
+        bool known = true;
+        for (const auto& f : ix.fields)
+            known = known && std::any_of(fields.begin(), fields.end(), [&](const FieldDef& d) { return d.name == f; });
+        if (!known) continue;
+        if (local && !ix.primary) ix.unique = false;
+        out.push_back(std::move(ix));
+    }
+    return out;
+}
+
 }  // namespace
 
 void BatchMove::execute(Progress* progress) {
@@ -83,6 +103,7 @@ void BatchMove::execute(Progress* progress) {
     std::vector<std::string> columns;
     std::vector<int> sourceColumns;
     std::vector<FieldDef> createDefs;
+    std::vector<IndexDef> createIndexes;
     if (mode == batCopy) {
         for (int i = 0; i < source->fieldCount(); ++i) {
             FieldDef d = source->field(i).def();
@@ -90,6 +111,11 @@ void BatchMove::execute(Progress* progress) {
             columns.push_back(d.name);
             sourceColumns.push_back(i);
         }
+        // Copies into servers whose index names are database- or schema-wide take the source
+        // table's indexes along; the driver finds free names for them.
+        Capabilities destCaps = conn.capabilities();
+        if (auto* st = dynamic_cast<Table*>(source); st && destCaps.sqlBased && destCaps.freeIndexNames)
+            createIndexes = copiedIndexes(*st, createDefs);
     } else {
         auto destDefs = conn.fieldDefs(table);
         auto destField = [&](const std::string& n) -> std::string {
@@ -131,7 +157,7 @@ void BatchMove::execute(Progress* progress) {
         if (ownTransaction) conn.begin();
         if (mode == batCopy) {
             if (existed) conn.dropTable(table);
-            conn.createTable(table, createDefs, {});
+            conn.createTable(table, createDefs, createIndexes);
         }
         moved_ = conn.appendRows(table, columns, rows, sourceColumns, progress);
         if (ownTransaction) conn.commit();

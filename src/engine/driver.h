@@ -108,6 +108,7 @@ struct Capabilities {
     bool pack = false;
     bool countWithoutFetch = false;   // rowCount() on query cursors works
     bool bulkLoad = false;            // appendRows() is faster than row inserts
+    bool freeIndexNames = false;      // createTable renames a new table's index whose name is taken
 };
 
 class Connection {

@@ -400,7 +400,9 @@ std::unique_ptr<Connection> Session::connect(const std::string& database, const 
                 target = name.substr(colon + 1);
             for (auto& l : params) put(l);
             cp.target = target;
-            cp.params[targetParamName(driver)] = target;
+            // The name's target fills the target parameter only where the caller gave none: for
+            // ODBC and PostgreSQL a "SERVER NAME" line names the host, not the database.
+            cp.params.emplace(targetParamName(driver), target);
         }
     }
     if (!drivers_.has(driver))

@@ -94,7 +94,19 @@ void StoredProc::setParamType(std::size_t index, FieldType type) { param(index).
 void StoredProc::execProc() {
     close();
     prepare();
-    impl_->run(params_);
+    auto cur = impl_->run(params_);
+    if (!cur) return;
+    // A selectable procedure answers with rows: the output parameters take the first row's
+    // values, in the order of the outputs; open() gives all the rows as a dataset.
+    std::vector<Row> rows;
+    cur->fetch(1, rows);
+    std::size_t col = 0;
+    for (auto& p : params_) {
+        auto d = p.direction;
+        if (d != ParamDirection::Output && d != ParamDirection::InputOutput && d != ParamDirection::Result) continue;
+        p.value = !rows.empty() && col < rows[0].values.size() ? rows[0].values[col] : Value();
+        ++col;
+    }
 }
 
 std::unique_ptr<Cursor> StoredProc::openCursor() {

@@ -10,8 +10,13 @@
 #include <functional>
 #include <map>
 
+#include "engine/batchmove.h"
+#include "engine/database.h"
 #include "engine/drivers/firebird/fbcursor.h"
 #include "engine/error.h"
+#include "engine/query.h"
+#include "engine/storedproc.h"
+#include "engine/table.h"
 #include "engine/typemap.h"
 #include "engine/types.h"
 #include "fbtest.h"
@@ -290,6 +295,102 @@ TEST_F(FirebirdDriver, StoredProceduresExecutableAndSelectable) {
               "Stored procedure does not exist: MISSING");
 }
 
+// The engine's StoredProc over both kinds: execProc of a selectable procedure gives the first
+// row's values as outputs, open() all rows.
+TEST_F(FirebirdDriver, StoredProcExecProcTakesTheFirstRowOfASelectableProcedure) {
+    exec(*conn,
+         "CREATE PROCEDURE PAIRS (N INTEGER) RETURNS (I INTEGER, SQ VARCHAR(10)) AS BEGIN I = N; "
+         "WHILE (I < N + 3) DO BEGIN SQ = 'sq ' || (I * I); SUSPEND; I = I + 1; END END");
+    exec(*conn, "CREATE PROCEDURE NOTHING_BACK (N INTEGER) RETURNS (I INTEGER) AS BEGIN IF (N > 0) THEN SUSPEND; END");
+    Database d;
+    d.setDatabaseName("INTRBASE:" + db.params.target);
+    for (const auto& [k, v] : db.params.params) d.params().push_back(k + "=" + v);
+    StoredProc p;
+    p.setDatabase(&d);
+    p.setStoredProcName("PAIRS");
+    p.prepare();
+    p.paramByName("N").set(Value(5), FieldType::Integer);
+    p.execProc();
+    EXPECT_EQ(p.paramByName("I").value, Value(5));
+    EXPECT_EQ(p.paramByName("SQ").value, Value("sq 25"));
+    p.open();
+    int rows = 0;
+    for (p.first(); !p.eof(); p.next()) ++rows;
+    EXPECT_EQ(rows, 3);
+    p.close();
+
+    StoredProc none;
+    none.setDatabase(&d);
+    none.setStoredProcName("NOTHING_BACK");
+    none.prepare();
+    none.paramByName("N").set(Value(0), FieldType::Integer);
+    none.execProc();
+    EXPECT_TRUE(none.paramByName("I").value.isNull());
+}
+
+// Index names are database-wide on Firebird: tables whose indexes share a name land in one
+// database side by side, each with its index, under free names within 31 characters.
+TEST_F(FirebirdDriver, CopiedTablesGetFreeIndexNames) {
+    auto dir = std::filesystem::temp_directory_path() / ("vlm-fbix-" + std::to_string(::getpid()) +
+                                                         (FB_ON_SERVER ? "s" : "e"));
+    std::filesystem::create_directories(dir);
+    exec(*conn, "CREATE TABLE TAKEN (X INTEGER)");
+    exec(*conn, "CREATE INDEX \"C_BYNAME\" ON TAKEN (X)");
+    Database dest;
+    dest.setDatabaseName("INTRBASE:" + db.params.target);
+    for (const auto& [k, v] : db.params.params) dest.params().push_back(k + "=" + v);
+    const std::string longName(30, 'L');
+    struct Case { std::string table, index; };
+    const std::vector<Case> cases = {
+        {"A", "BYNAME"},               // free: kept
+        {"B", "BYNAME"},               // taken by A: B_BYNAME
+        {"C", "BYNAME"},               // BYNAME and C_BYNAME taken: C_BYNAME_2
+        {longName, "BYNAME"},          // cut to 31 characters
+        {"D", "BYNAME"},               // and again from A's copy, which replaces A
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.table);
+        std::string src = (dir / ("src" + std::to_string(n++) + ".sqlite")).string();
+        std::filesystem::remove(src);
+        Database s;
+        s.setDatabaseName("SQLITE:" + src);
+        for (const char* sql : {"CREATE TABLE T (ID INTEGER PRIMARY KEY, NAME VARCHAR(20))",
+                                "CREATE INDEX BYNAME ON T (NAME)", "INSERT INTO T VALUES (1, 'one')"}) {
+            Query q;
+            q.setDatabase(&s);
+            q.setSql(sql);
+            q.execSql();
+        }
+        Table from, to;
+        from.setDatabase(&s);
+        from.setTableName("T");
+        to.setDatabase(&dest);
+        to.setTableName(c.table == "D" ? "A" : c.table);
+        BatchMove move;
+        move.source = &from;
+        move.destination = &to;
+        move.mode = batCopy;
+        ASSERT_NO_THROW(move.execute());
+        EXPECT_EQ(move.movedCount(), 1);
+    }
+    auto names = [&](const std::string& table) {
+        std::vector<std::string> out;
+        for (const auto& ix : conn->indexDefs(table))
+            if (!ix.primary) out.push_back(ix.name + ":" + (ix.fields.empty() ? "" : ix.fields[0]));
+        return out;
+    };
+    EXPECT_EQ(names("A"), std::vector<std::string>{"BYNAME:NAME"});
+    EXPECT_EQ(names("B"), std::vector<std::string>{"B_BYNAME:NAME"});
+    EXPECT_EQ(names("C"), std::vector<std::string>{"C_BYNAME_2:NAME"});
+    EXPECT_EQ(names(longName), std::vector<std::string>{longName + "_:NAME"});
+    EXPECT_EQ(names("TAKEN"), std::vector<std::string>{"C_BYNAME:X"});
+    bool keyed = false;
+    for (const auto& ix : conn->indexDefs("B")) keyed = keyed || (ix.primary && ix.fields == std::vector<std::string>{"ID"});
+    EXPECT_TRUE(keyed) << "the source's key came along";
+    std::filesystem::remove_all(dir);
+}
+
 TEST_F(FirebirdDriver, GeneratorsThroughSql) {
     exec(*conn, "CREATE SEQUENCE GEN_ORDERS");
     exec(*conn, "ALTER SEQUENCE GEN_ORDERS RESTART WITH 100");
@@ -551,6 +652,34 @@ TEST_F(FirebirdDriver, MissingDatabaseWithoutCreateIsAConnectError) {
     // The registry knows the other spelling of the driver name.
     EXPECT_TRUE(DriverRegistry::standard().has("INTERBASE"));
     EXPECT_EQ(DriverRegistry::standard().create("INTERBASE")->name(), "INTRBASE");
+}
+
+// Another attachment deletes ours from MON$ATTACHMENTS in the middle of a fetch: the fetch
+// fails with the server's text and code, and a new connection works.
+TEST_F(FirebirdDriver, AttachmentDeletedMidFetchFailsAndReconnects) {
+    auto victim = db.connect(tracer, false);
+    auto id = rowsOf(*victim, "SELECT CURRENT_CONNECTION FROM RDB$DATABASE").at(0).values[0];
+    auto cur = victim->prepare("SELECT A.RDB$RELATION_ID FROM RDB$RELATIONS A, RDB$RELATIONS B, "
+                               "RDB$RELATIONS C")->execute();
+    std::vector<Row> rows;
+    ASSERT_TRUE(cur->fetch(10, rows));
+    exec(*conn, "DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = ?", {id});
+    auto t0 = std::chrono::steady_clock::now();
+    auto e = errorOf([&] {
+        while (cur->fetch(1000, rows)) {
+        }
+    });
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
+    EXPECT_NE(std::string(e.what()).find("connection shutdown"), std::string::npos) << e.what();
+    EXPECT_GT(e.nativeCode(), 335544000) << e.what();
+    EXPECT_LT(rows.size(), 50000u);
+    EXPECT_THROW(rowsOf(*victim, "SELECT 1 FROM RDB$DATABASE"), EngineError);
+    cur.reset();
+    victim.reset();   // closing a shut-down attachment neither hangs nor throws
+    auto pw = db.params.param("PASSWORD");
+    if (!pw.empty()) EXPECT_EQ(std::string(e.what()).find(pw), std::string::npos);
+    auto again = db.connect(tracer, false);
+    EXPECT_EQ(rowsOf(*again, "SELECT 1 FROM RDB$DATABASE").size(), 1u);
 }
 
 #if FB_ON_SERVER

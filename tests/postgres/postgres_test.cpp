@@ -5,9 +5,17 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 
+#include "engine/batchmove.h"
+#include "engine/database.h"
 #include "engine/error.h"
+#include "engine/query.h"
 #include "engine/registry.h"
+#include "engine/session.h"
+#include "engine/storedproc.h"
+#include "engine/table.h"
 #include "fixtures/servers.h"
 
 namespace vlm::engine {
@@ -469,6 +477,208 @@ TEST_F(Postgres, TraceSeesEveryStatement) {
     EXPECT_TRUE(tr.saw("ROLLBACK"));
     EXPECT_TRUE(tr.saw("as vlmpass"));
     EXPECT_FALSE(tr.saw("vlmpass-secret"));
+}
+
+// The server's own text and code, never the password, and the program goes on: a backend
+// terminated in the middle of a fetch, a host that does not resolve.
+TEST_F(Postgres, TerminatedBackendMidFetchFailsWithTheServersTextAndReconnects) {
+    RecordingTracer tr;
+    auto victim = connect("vlmpass", "vlmpass-secret", tr);
+    std::vector<Row> out;
+    victim->prepare("SELECT pg_backend_pid()")->execute()->fetch(1, out);
+    std::string pid = out.at(0).values[0].asText();
+    out.clear();
+    auto cur = victim->prepare("SELECT g FROM generate_series(1, 1000000) g")->execute();
+    ASSERT_TRUE(cur->fetch(10, out));
+    ASSERT_EQ(rows("SELECT pg_terminate_backend(" + pid + ", 5000)").at(0).values[0], Value(true));
+    auto t0 = std::chrono::steady_clock::now();
+    try {
+        while (cur->fetch(1000, out)) {}
+        FAIL() << "the fetch went on after the backend was terminated";
+    } catch (const EngineError& e) {
+        // libpq reports the closed socket; the server's FATAL 57P01 may come first.
+        std::string text = e.what();
+        EXPECT_EQ(e.category(), ErrorCategory::Connect) << text;
+        EXPECT_TRUE(text.find("terminating connection due to administrator command") != std::string::npos ||
+                    text.find("server closed the connection unexpectedly") != std::string::npos)
+            << text;
+        EXPECT_EQ(text.find("vlmpass-secret"), std::string::npos);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
+    EXPECT_LT(out.size(), 1000000u);
+    EXPECT_THROW(victim->prepare("SELECT 1")->execute(), EngineError);   // the connection is gone
+    victim.reset();                                                     // closing it does not hang
+    EXPECT_FALSE(tr.saw("vlmpass-secret"));
+    auto again = connect("vlmpass", "vlmpass-secret");
+    out.clear();
+    again->prepare("SELECT 1")->execute()->fetch(1, out);
+    EXPECT_EQ(out.at(0).values[0], Value(1));
+
+    ConnectParams nowhere{"no-such-host.invalid:5432/vlmtest",
+                          {{"USER NAME", "vlmpass"}, {"PASSWORD", "vlmpass-secret"}, {"CONNECT TIMEOUT", "3"}}};
+    t0 = std::chrono::steady_clock::now();
+    try {
+        registry().create("POSTGRESQL")->connect(nowhere, tr);
+        FAIL() << "an unknown host connected";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.category(), ErrorCategory::Connect);
+        EXPECT_NE(std::string(e.what()).find("could not translate host name"), std::string::npos) << e.what();
+        EXPECT_EQ(std::string(e.what()).find("vlmpass-secret"), std::string::npos);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(15));
+}
+
+// A cluster of its own, stopped in the middle of a fetch: the fetch fails soon with a connect
+// error, and once the server is back a new connection works.
+TEST_F(Postgres, ServerStoppedMidFetchFailsPromptlyAndReconnects) {
+    const std::string scripts = VLM_PG_SCRIPTS;
+    const std::string state = (std::filesystem::temp_directory_path() /
+                               ("vlm-pgstop-" + std::to_string(::getpid()))).string();
+    ASSERT_EQ(std::system((scripts + "/postgres-start.sh " + state + " >/dev/null").c_str()), 0);
+    std::string port = vlm::test::readFile(state + "/port");
+    ASSERT_FALSE(port.empty()) << vlm::test::readFile(state + "/error");
+    ConnectParams p{"127.0.0.1:" + port + "/vlmtest", {{"USER NAME", "pgtest"}, {"CONNECT TIMEOUT", "5"}}};
+    {
+        auto c = registry().create("POSTGRESQL")->connect(p, nullTracer());
+        auto cur = c->prepare("SELECT g FROM generate_series(1, 2000000) g")->execute();
+        std::vector<Row> out;
+        ASSERT_TRUE(cur->fetch(10, out));
+        ASSERT_EQ(std::system((scripts + "/postgres-stop.sh " + state).c_str()), 0);
+        auto t0 = std::chrono::steady_clock::now();
+        try {
+            while (cur->fetch(1000, out)) {}
+            FAIL() << "the fetch went on after the server stopped";
+        } catch (const EngineError& e) {
+            EXPECT_FALSE(std::string(e.what()).empty());
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20));
+        // A connect to the stopped server fails within the timeout.
+        t0 = std::chrono::steady_clock::now();
+        try {
+            registry().create("POSTGRESQL")->connect(p, nullTracer());
+            FAIL() << "connected to a stopped server";
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.category(), ErrorCategory::Connect);
+            EXPECT_NE(std::string(e.what()).find("Connection refused"), std::string::npos) << e.what();
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
+    }
+    ASSERT_EQ(std::system((scripts + "/postgres-start.sh " + state + " >/dev/null").c_str()), 0);
+    p.target = "127.0.0.1:" + vlm::test::readFile(state + "/port") + "/vlmtest";
+    auto again = registry().create("POSTGRESQL")->connect(p, nullTracer());
+    std::vector<Row> out;
+    again->prepare("SELECT 1")->execute()->fetch(1, out);
+    EXPECT_EQ(out.at(0).values[0], Value(1));
+    again.reset();
+    std::system((scripts + "/postgres-stop.sh " + state).c_str());
+    std::filesystem::remove_all(state);
+}
+
+// Database names of the session: the explicit login lines win over what the name's target
+// fills in, and an alias may name host, port and database on lines of their own.
+TEST_F(Postgres, SessionNamesKeepTheServerNameTheCallerGives) {
+    Session session{registry()};
+    const std::string login = "USER NAME=pgtest";
+    session.addAlias("PG_LINES", "POSTGRESQL",
+                     {"SERVER NAME=127.0.0.1", "PORT=" + port_, "DATABASE NAME=vlmtest", login});
+    session.addAlias("PG_HOSTPORT", "POSTGRESQL",
+                     {"SERVER NAME=127.0.0.1:" + port_, "DATABASE NAME=vlmtest", login});
+    session.addAlias("PG_TARGET", "POSTGRESQL", {"SERVER NAME=127.0.0.1:" + port_ + "/vlmtest", login});
+    struct Case { std::string name; std::vector<std::string> params; };
+    std::vector<Case> cases = {
+        {"POSTGRESQL:vlmtest", {"SERVER NAME=127.0.0.1", "PORT=" + port_, login}},
+        {"POSTGRESQL:127.0.0.1:" + port_ + "/vlmtest", {login}},
+        {"PG_LINES", {}},
+        {"PG_HOSTPORT", {}},
+        {"PG_TARGET", {}},
+    };
+    if (registry().has("ODBC")) {
+        cases.push_back({"ODBC:vlmtest", {"ODBC DRIVER=PostgreSQL Unicode", "SERVER NAME=127.0.0.1",
+                                          "CONNECT STRING=PORT=" + port_, login}});
+        session.addAlias("ODBC_LINES", "ODBC", {"ODBC DRIVER=PostgreSQL Unicode", "SERVER NAME=127.0.0.1",
+                                                "DATABASE NAME=vlmtest", "CONNECT STRING=PORT=" + port_, login});
+        cases.push_back({"ODBC_LINES", {}});
+    }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            auto conn = session.connect(c.name, c.params);
+            std::vector<Row> out;
+            conn->prepare("SELECT current_database()")->execute()->fetch(1, out);
+            ASSERT_EQ(out.size(), 1u);
+            EXPECT_EQ(out[0].values[0].asText(), "vlmtest");
+        } catch (const EngineError& e) {
+            ADD_FAILURE() << e.what();
+        }
+    }
+}
+
+// The engine's StoredProc on a set-returning function: execProc takes the first row.
+TEST_F(Postgres, StoredProcExecProcTakesTheFirstRowOfASetReturningFunction) {
+    exec("CREATE FUNCTION pairs(n int, OUT i int, OUT sq text) RETURNS SETOF record LANGUAGE sql AS "
+         "'SELECT g, ''sq '' || g * g FROM generate_series(n, n + 2) g'");
+    Database d;
+    d.setDatabaseName("POSTGRESQL:127.0.0.1:" + port_ + "/vlmtest");
+    d.params() = {"USER NAME=pgtest"};
+    StoredProc p;
+    p.setDatabase(&d);
+    p.setStoredProcName(schema_ + ".pairs");
+    p.prepare();
+    p.paramByName("n").set(Value(5), FieldType::Integer);
+    p.execProc();
+    EXPECT_EQ(p.paramByName("i").value.asInteger(), 5);
+    EXPECT_EQ(p.paramByName("sq").value, Value("sq 25"));
+}
+
+// Index names are per schema: tables whose indexes share a name land side by side in one
+// schema, each with its index, under free names.
+TEST_F(Postgres, CopiedTablesGetFreeIndexNames) {
+    auto dir = std::filesystem::temp_directory_path() / ("vlm-pgix-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    exec("CREATE TABLE taken (x int)");
+    exec("CREATE INDEX \"C_BYNAME\" ON taken (x)");
+    Database dest;
+    dest.setDatabaseName("POSTGRESQL:127.0.0.1:" + port_ + "/vlmtest");
+    dest.params() = {"USER NAME=pgtest"};
+    const std::string longName(62, 'L');
+    int n = 0;
+    for (const std::string& table : std::vector<std::string>{"A", "B", "C", longName, "A"}) {
+        SCOPED_TRACE(table);
+        std::string src = (dir / ("src" + std::to_string(n++) + ".sqlite")).string();
+        std::filesystem::remove(src);
+        Database s;
+        s.setDatabaseName("SQLITE:" + src);
+        for (const char* sql : {"CREATE TABLE T (ID INTEGER PRIMARY KEY, NAME VARCHAR(20))",
+                                "CREATE INDEX BYNAME ON T (NAME)", "INSERT INTO T VALUES (1, 'one')"}) {
+            Query q;
+            q.setDatabase(&s);
+            q.setSql(sql);
+            q.execSql();
+        }
+        Table from, to;
+        from.setDatabase(&s);
+        from.setTableName("T");
+        to.setDatabase(&dest);
+        to.setTableName(schema_ + "." + table);
+        BatchMove move;
+        move.source = &from;
+        move.destination = &to;
+        move.mode = batCopy;
+        ASSERT_NO_THROW(move.execute());
+        EXPECT_EQ(move.movedCount(), 1);
+    }
+    auto names = [&](const std::string& table) {
+        std::vector<std::string> out;
+        for (const auto& ix : conn_->indexDefs(schema_ + "." + table))
+            if (!ix.primary) out.push_back(ix.name);
+        return out;
+    };
+    EXPECT_EQ(names("A"), std::vector<std::string>{"BYNAME"});
+    EXPECT_EQ(names("B"), std::vector<std::string>{"B_BYNAME"});
+    EXPECT_EQ(names("C"), std::vector<std::string>{"C_BYNAME_2"});
+    EXPECT_EQ(names(longName), std::vector<std::string>{longName + "_"});
+    EXPECT_EQ(names("taken"), std::vector<std::string>{"C_BYNAME"});
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -375,6 +375,7 @@ Capabilities FbConnection::capabilities() const {
     c.sqlBased = true;
     c.transactions = true;
     c.storedProcedures = true;
+    c.freeIndexNames = true;
     return c;
 }
 
@@ -618,8 +619,50 @@ void FbConnection::createTable(const std::string& table, const std::vector<Field
     sql += ")";
     runDdl(sql);
     if (inTransaction()) createdInTx_.push_back(table);
-    for (const auto& ix : indexes)
-        if (!ix.primary) createIndex(table, ix);
+    for (const auto& ix : indexes) {
+        if (ix.primary) continue;
+        IndexDef named = ix;
+        named.name = freeIndexName(table, ix.name.empty() && !ix.fields.empty() ? ix.fields.front() : ix.name);
+        createIndex(table, named);
+    }
+}
+
+namespace {
+constexpr std::size_t kMaxIdentifier = 31;   // bytes, Firebird 3
+
+// s cut to at most n bytes, never inside a UTF-8 sequence.
+std::string cutUtf8(const std::string& s, std::size_t n) {
+    if (s.size() <= n) return s;
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+    return s.substr(0, n);
+}
+}  // namespace
+
+// Index names are database-wide on Firebird, so the indexes of two tables copied into one
+// database may ask for the same name: the name as given when free, else TABLE_INDEX, else
+// TABLE_INDEX_2, _3 ..., each within the identifier length. Explicit createIndex calls keep
+// the caller's name (and fail on a taken one).
+std::string FbConnection::freeIndexName(const std::string& table, const std::string& wanted) {
+    struct Scope {
+        bool& flag;
+        bool saved;
+        ~Scope() { flag = saved; }
+    } scope{autonomous_, autonomous_};
+    autonomous_ = true;   // sees the DDL committed by runDdl, whatever the explicit snapshot holds
+    auto taken = [&](const std::string& name) {
+        return !query("SELECT 1 FROM RDB$INDICES WHERE RDB$INDEX_NAME = ? UNION ALL "
+                      "SELECT 1 FROM RDB$RELATION_CONSTRAINTS WHERE RDB$CONSTRAINT_NAME = ?",
+                      {name, name})
+                    .empty();
+    };
+    if (!wanted.empty() && wanted.size() <= kMaxIdentifier && !taken(wanted)) return wanted;
+    std::string base = cutUtf8(table + "_" + wanted, kMaxIdentifier);
+    if (!taken(base)) return base;
+    for (int n = 2;; ++n) {
+        std::string suffix = "_" + std::to_string(n);
+        std::string name = cutUtf8(base, kMaxIdentifier - suffix.size()) + suffix;
+        if (!taken(name)) return name;
+    }
 }
 
 void FbConnection::dropTable(const std::string& table) {

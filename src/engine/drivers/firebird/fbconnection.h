@@ -145,6 +145,8 @@ private:
                                 Cursor& source, const std::vector<int>& sourceColumns, Progress* progress);
     // The name as stored in the catalog: as given, or upper-cased when only that exists.
     std::string catalogName(const std::string& relation);
+    // A name for an index of the new table that no index or constraint of the database holds.
+    std::string freeIndexName(const std::string& table, const std::string& wanted);
 
     Tracer& tracer_;
     std::string target_;

@@ -217,6 +217,7 @@ Capabilities PgConnection::capabilities() const {
     c.transactions = true;
     c.storedProcedures = true;
     c.bulkLoad = true;
+    c.freeIndexNames = true;
     return c;
 }
 
@@ -229,9 +230,10 @@ bool PgConnection::isSchema(const std::string& name) const {
 }
 
 std::pair<std::string, std::string> PgConnection::resolve(const std::string& table) const {
-    auto [schema, name] = splitQualified(table);
-    if (schema.empty()) return {{}, name};
-    if (table.find('"') != std::string::npos) return {schema, name};
+    // "schema"."name" as typed; names from catalogs ("public.My \"Q\" table") hold quotes
+    // as plain characters.
+    if (!table.empty() && table.front() == '"') return splitQualified(table);
+    if (table.find('.') == std::string::npos) return {{}, table};
     // A schema name may hold dots itself: split after the first prefix that is a schema.
     for (auto dot = table.find('.'); dot != std::string::npos; dot = table.find('.', dot + 1))
         if (isSchema(table.substr(0, dot))) return {table.substr(0, dot), table.substr(dot + 1)};
@@ -497,8 +499,41 @@ void PgConnection::createTable(const std::string& table, const std::vector<Field
     s_->beforeStatement();
     s_->exec(sql);
     // Expression indexes of local tables have no SQL form; field indexes are created.
-    for (const auto& ix : indexes)
-        if (!ix.primary && !ix.fields.empty() && ix.expression.empty()) createIndex(table, ix);
+    unsigned rel = 0;
+    for (const auto& ix : indexes) {
+        if (ix.primary || ix.fields.empty() || !ix.expression.empty()) continue;
+        if (!rel) rel = tableOid(table);
+        IndexDef named = ix;
+        named.name = freeIndexName(rel, resolve(table).second, ix.name.empty() ? ix.fields.front() : ix.name);
+        createIndex(table, named);
+    }
+}
+
+// Index names share the schema's name space with its tables, views and sequences, so the
+// indexes of two tables copied into one schema may ask for the same name: the name as given
+// when free, else TABLE_INDEX, else TABLE_INDEX_2, _3 ..., each within the identifier length.
+// Explicit createIndex calls keep the caller's name (and fail on a taken one).
+std::string PgConnection::freeIndexName(unsigned table, const std::string& tableName, const std::string& wanted) {
+    constexpr std::size_t kMax = 63;   // bytes: NAMEDATALEN - 1
+    auto cut = [](const std::string& v, std::size_t n) {
+        if (v.size() <= n) return v;
+        while (n > 0 && (static_cast<unsigned char>(v[n]) & 0xC0) == 0x80) --n;
+        return v.substr(0, n);
+    };
+    const std::string oid = std::to_string(table);
+    auto taken = [&](const std::string& name) {
+        Result r = query(*s_, "SELECT 1 FROM pg_class WHERE relname = $1 AND relnamespace = "
+                              "(SELECT relnamespace FROM pg_class WHERE oid = $2::oid)", {name, oid});
+        return PQntuples(r.get()) > 0;
+    };
+    if (!wanted.empty() && wanted.size() <= kMax && !taken(wanted)) return wanted;
+    std::string base = cut(tableName + "_" + wanted, kMax);
+    if (!taken(base)) return base;
+    for (int n = 2;; ++n) {
+        std::string suffix = "_" + std::to_string(n);
+        std::string name = cut(base, kMax - suffix.size()) + suffix;
+        if (!taken(name)) return name;
+    }
 }
 
 void PgConnection::dropTable(const std::string& table) {

@@ -56,6 +56,8 @@ public:
 private:
     unsigned tableOid(const std::string& table, char* relkind = nullptr);
     bool isSchema(const std::string& name) const;
+    // A name for an index of the new table (by oid) that nothing in its schema holds.
+    std::string freeIndexName(unsigned table, const std::string& tableName, const std::string& wanted);
 
     std::shared_ptr<Session> s_;
     mutable std::set<std::string> schemas_;   // cache of known schema names

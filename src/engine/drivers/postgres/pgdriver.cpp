@@ -29,12 +29,7 @@ public:
         if (conninfo) {
             kv.emplace_back("dbname", target);   // libpq expands a connection string given as dbname
         } else if (!target.empty()) {
-            auto slash = target.find('/');
-            if (slash == std::string::npos) {
-                db = target;
-            } else {
-                std::string hp = target.substr(0, slash);
-                db = target.substr(slash + 1);
+            auto hostAndPort = [&](const std::string& hp) {
                 auto colon = hp.rfind(':');
                 if (colon != std::string::npos) {
                     host = hp.substr(0, colon);
@@ -42,6 +37,17 @@ public:
                 } else {
                     host = hp;
                 }
+            };
+            auto slash = target.find('/');
+            if (slash != std::string::npos) {
+                hostAndPort(target.substr(0, slash));
+                db = target.substr(slash + 1);
+            } else if (!db.empty() && target == p.param("SERVER NAME")) {
+                // An alias of "SERVER NAME=host[:port]" beside "DATABASE NAME=db": the target
+                // the session took from the server name is the host.
+                hostAndPort(target);
+            } else {
+                db = target;
             }
         }
         if (!conninfo && !db.empty()) kv.emplace_back("dbname", db);
