@@ -259,3 +259,18 @@ TEST_F(CrossDbTest, TextTheCodePageCannotHoldIsAnErrorNamingTheField) {
 }
 
 }  // namespace
+
+// A value longer than the declared size (SQLite does not enforce it) stops the copy with an
+// error naming the field, instead of reaching the dBase table cut.
+TEST_F(CrossDbTest, BatchMoveRefusesValuesLongerThanTheDbaseField) {
+    sqliteExec(sqlitePath, "create table CODES (CODE varchar(5)); insert into CODES values ('ab'), ('abcdefgh');");
+    std::string error;
+    try {
+        copyToDir("CODES", "CODES.DBF");
+    } catch (const EngineError& e) {
+        error = e.what();
+    }
+    EXPECT_NE(error.find("Field CODE"), std::string::npos) << error;
+    EXPECT_NE(error.find("abcdefgh"), std::string::npos) << error;
+    EXPECT_FALSE(local::posixFileSystem().exists(dir / "CODES.DBF"));   // the half copy is removed
+}

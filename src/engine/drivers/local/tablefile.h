@@ -81,6 +81,9 @@ public:
     // Extensions of the files that belong to a table and move with it ("DBT", "MDX", "PX"...);
     // patterns may end with "*" ("X*", "Y*" for Paradox secondary indexes).
     virtual std::vector<std::string> companionExtensions() const = 0;
+    // Files of other names that belong to a table (the .NDX files a dBase .INF lists): deleted
+    // with it; a rename leaves them where they are, as the file that lists them moves.
+    virtual std::vector<std::string> attachedFiles(FileSystem&, const std::string&) const { return {}; }
     virtual std::unique_ptr<TableFile> open(FileSystem& fs, const std::string& path,
                                             const OpenOptions& options) = 0;
     virtual void create(FileSystem& fs, const std::string& path, const std::vector<FieldDef>& fields,

@@ -16,6 +16,7 @@
 #include "../../../error.h"
 #include "../../../typemap.h"
 #include "mdx.h"
+#include "ndxinf.h"
 #include "replace.h"
 
 namespace vlm::engine::local::dbase {
@@ -166,7 +167,7 @@ std::unique_ptr<DbfTable> DbfTable::open(FileSystem& fs, const std::string& path
     std::unique_ptr<DbfTable> t(new DbfTable(fs, path));
     t->options_ = options;
     t->reopen();
-    if (!options.readOnly && !t->tags_.empty() && t->indexStale()) {
+    if (!options.readOnly && t->hasIndexes() && t->indexStale()) {
         try {
             t->rebuildIndexes();
         } catch (const EngineError&) {
@@ -182,24 +183,33 @@ std::unique_ptr<DbfTable> DbfTable::open(FileSystem& fs, const std::string& path
 // the index is small enough to read at once.
 bool DbfTable::indexStale() {
     constexpr std::uint64_t kCountKeysUpTo = 8u << 20;
-    std::string mdx = mdxPath();
-    auto d = fs_.stat(path_), m = fs_.stat(mdx);
-    if (!d || !m) return false;
-    bool rebuildable = true;
-    for (const auto& t : tags_) {
-        if (t.expression.find_first_of("()") != std::string::npos || t.fields.empty()) rebuildable = false;
-        for (const auto& f : t.fields)
-            if (std::none_of(defs_.begin(), defs_.end(), [&](const FieldDef& fd) { return upper(fd.name) == upper(f); }))
-                rebuildable = false;
-    }
-    if (!rebuildable) return false;   // an expression this system cannot compute: left as it is
-    if (d->modifiedNs > m->modifiedNs) return true;
-    if (m->size > kCountKeysUpTo) return false;
+    if (indexFault_) return false;   // what cannot be computed is not rebuilt; changes are refused
+    auto d = fs_.stat(path_);
+    if (!d) return false;
+    auto tooFew = [&](std::size_t keys, bool unique) {
+        return unique ? std::int64_t(keys) > count_ : std::int64_t(keys) != count_;
+    };
     try {
-        for (const auto& t : tags_) {
-            auto keys = readMdxKeys(fs_, mdx, t.name);
-            if (t.unique ? std::int64_t(keys.size()) > count_ : std::int64_t(keys.size()) != count_) return true;
-            for (const auto& k : keys)
+        if (!tags_.empty()) {
+            std::string mdx = mdxPath();
+            auto m = fs_.stat(mdx);
+            if (!m) return true;
+            if (d->modifiedNs > m->modifiedNs) return true;
+            if (m->size <= kCountKeysUpTo)
+                for (const auto& t : tags_) {
+                    auto keys = readMdxKeys(fs_, mdx, t.name);
+                    if (tooFew(keys.size(), t.unique)) return true;
+                    for (const auto& k : keys)
+                        if (k.second == 0 || std::int64_t(k.second) > count_) return true;
+                }
+        }
+        for (const auto& n : ndx_) {
+            auto m = fs_.stat(n.path);
+            if (!m || d->modifiedNs > m->modifiedNs) return true;
+            if (m->size > kCountKeysUpTo) continue;
+            MdxTag t = readNdx(fs_, n.path, true);
+            if (tooFew(t.keys.size(), t.unique)) return true;
+            for (const auto& k : t.keys)
                 if (k.second == 0 || std::int64_t(k.second) > count_) return true;
         }
     } catch (const EngineError&) {
@@ -334,33 +344,7 @@ void DbfTable::readHeader() {
         }
     }
 
-    tags_.clear();
-    std::string mdx = mdxPath();
-    if (fs_.exists(mdx)) {
-        try {
-            for (auto& t : readMdxTags(fs_, mdx)) {
-                IndexDef d;
-                d.name = t.name;
-                d.unique = t.unique;
-                d.descending = t.descending;
-                d.expression = t.expression;
-                std::string e = t.expression, part;
-                for (std::size_t i = 0; i <= e.size(); ++i) {
-                    if (i == e.size() || e[i] == '+') {
-                        while (!part.empty() && part.back() == ' ') part.pop_back();
-                        while (!part.empty() && part.front() == ' ') part.erase(0, 1);
-                        if (!part.empty()) d.fields.push_back(part);
-                        part.clear();
-                    } else {
-                        part += e[i];
-                    }
-                }
-                tags_.push_back(d);
-            }
-        } catch (const EngineError&) {
-            tags_.clear();   // a damaged production index: the table still opens; it is rebuilt on change
-        }
-    }
+    loadIndexes();
 }
 
 std::string DbfTable::mdxPath() const { return companionPath(fs_, path_, "MDX"); }
@@ -601,7 +585,8 @@ std::string DbfTable::storedText(const std::string& field, const std::string& te
 void DbfTable::encode(std::uint8_t* rec, std::size_t fi, const Value& v) {
     Field& f = fl_[fi];
     std::uint8_t* p = rec + f.offset;
-    const std::string& name = defs_[fi].name;
+    // Every refusal names the field and the table.
+    const std::string name = defs_[fi].name + " of table " + fileName(path_);
     if (f.nullBit >= 0 && nullFlagsField_ >= 0) {
         const Field& nf = fl_[std::size_t(nullFlagsField_)];
         int byte = f.nullBit / 8;
@@ -616,9 +601,23 @@ void DbfTable::encode(std::uint8_t* rec, std::size_t fi, const Value& v) {
     };
     switch (f.type) {
     case 'C':
-    case 'V':
-        putText(v.isNull() ? std::string() : storedText(name, v.asText()), false);
+    case 'V': {
+        std::string s = v.isNull() ? std::string() : storedText(name, v.asText());
+        // A value longer than the field is refused, never cut; blanks past the end are no loss.
+        if (s.size() > std::size_t(f.length)) {
+            if (s.find_first_not_of(' ', std::size_t(f.length)) != std::string::npos) {
+                std::string shown = v.asText();
+                std::size_t cut = std::min<std::size_t>(shown.size(), 40);
+                while (cut < shown.size() && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) ++cut;
+                badValue(name, "the text \"" + shown.substr(0, cut) + (cut < shown.size() ? "..." : "") + "\" has " +
+                                   std::to_string(s.size()) + " characters, more than the field's " +
+                                   std::to_string(f.length));
+            }
+            s.resize(std::size_t(f.length));
+        }
+        putText(s, false);
         return;
+    }
     case 'N':
     case 'F': {
         if (v.isNull() || (v.is<std::string>() && v.get<std::string>().find_first_not_of(' ') == std::string::npos)) {
@@ -720,7 +719,9 @@ void DbfTable::encode(std::uint8_t* rec, std::size_t fi, const Value& v) {
         std::memset(p, 0, std::size_t(f.length));
         if (v.is<Bytes>()) {
             const Bytes& b = v.get<Bytes>();
-            std::memcpy(p, b.data(), std::min(b.size(), std::size_t(f.length)));
+            if (b.size() > std::size_t(f.length))
+                badValue(name, std::to_string(b.size()) + " bytes do not fit the field's " + std::to_string(f.length));
+            std::memcpy(p, b.data(), b.size());
         }
         return;
     }
@@ -753,7 +754,7 @@ void DbfTable::writeRecord(std::int64_t i, const std::uint8_t* rec) {
     file_->write(std::uint64_t(headerLen_) + std::uint64_t(i) * std::uint64_t(recordLen_), rec, std::size_t(recordLen_));
     if (i >= cacheFirst_ && i < cacheFirst_ + cacheCount_)
         std::memcpy(cache_.data() + std::size_t(i - cacheFirst_) * std::size_t(recordLen_), rec, std::size_t(recordLen_));
-    indexDirty_ = indexDirty_ || !tags_.empty();
+    indexDirty_ = indexDirty_ || hasIndexes();
 }
 
 void DbfTable::writeHeaderCount() {
@@ -767,6 +768,7 @@ void DbfTable::writeHeaderCount() {
 
 std::int64_t DbfTable::appendRecord(const std::vector<Value>& values) {
     if (options_.readOnly) throw EngineError(ErrorCategory::Usage, errc::ReadOnly, {"Table " + path_ + " is read-only"});
+    checkIndexFault();
     refreshCount();
     std::vector<std::uint8_t> rec(std::size_t(recordLen_) + 1, ' ');
     if (nullFlagsField_ >= 0) {
@@ -803,12 +805,13 @@ std::int64_t DbfTable::appendRecord(const std::vector<Value>& values) {
     ++count_;
     writeHeaderCount();
     cacheCount_ = 0;
-    indexDirty_ = indexDirty_ || !tags_.empty();
+    indexDirty_ = indexDirty_ || hasIndexes();
     return i;
 }
 
 std::int64_t DbfTable::updateRecord(std::int64_t i, const std::vector<Value>& values) {
     if (options_.readOnly) throw EngineError(ErrorCategory::Usage, errc::ReadOnly, {"Table " + path_ + " is read-only"});
+    checkIndexFault();
     refreshCount();
     checkIndex(i);
     std::vector<std::uint8_t> rec(rawRecord(i), rawRecord(i) + recordLen_);
@@ -824,6 +827,7 @@ std::int64_t DbfTable::updateRecord(std::int64_t i, const std::vector<Value>& va
 }
 
 void DbfTable::deleteRecord(std::int64_t i) {
+    checkIndexFault();
     refreshCount();
     checkIndex(i);
     std::vector<std::uint8_t> rec(rawRecord(i), rawRecord(i) + recordLen_);
@@ -832,6 +836,7 @@ void DbfTable::deleteRecord(std::int64_t i) {
 }
 
 void DbfTable::undeleteRecord(std::int64_t i) {
+    checkIndexFault();
     refreshCount();
     checkIndex(i);
     std::vector<std::uint8_t> rec(rawRecord(i), rawRecord(i) + recordLen_);
@@ -839,54 +844,325 @@ void DbfTable::undeleteRecord(std::int64_t i) {
     writeRecord(i, rec.data());
 }
 
-std::vector<IndexDef> DbfTable::indexDefs() { return tags_; }
+// ---- indexes ----------------------------------------------------------------------------
+
+std::vector<KeyField> DbfTable::keyFields() const {
+    std::vector<KeyField> out;
+    for (std::size_t i = 0; i < defs_.size(); ++i) {
+        const Field& f = fl_[i];
+        out.push_back({f.name, f.type, f.offset, f.length, f.decimals, f.type == '+' || (f.type == 'I' && isLevel7())});
+    }
+    return out;
+}
+
+std::string DbfTable::infPath() const { return companionPath(fs_, path_, "INF"); }
+
+std::string DbfTable::infText() const {
+    std::string p = infPath();
+    if (!fs_.exists(p)) return {};
+    auto f = fs_.open(p, ReadOnly);
+    std::string text(std::size_t(std::min<std::uint64_t>(f->size(), 1 << 20)), '\0');
+    text.resize(f->read(0, text.data(), text.size()));
+    return text;
+}
+
+// An .INF entry names a file beside the table; a DOS path in front of it is dropped. The name
+// is matched without regard to case.
+std::string DbfTable::ndxPathFor(FileSystem& fs, const std::string& tablePath, const std::string& listed) {
+    std::string name = listed;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    if (auto s = name.find_last_of("/:"); s != std::string::npos) name = name.substr(s + 1);
+    std::string dir = dirName(tablePath);
+    for (const auto& n : fs.list(dir))
+        if (upper(n) == upper(name)) return dir + "/" + n;
+    return dir + "/" + name;
+}
+
+std::vector<std::string> DbfTable::listedNdxFiles(FileSystem& fs, const std::string& tablePath) {
+    std::vector<std::string> out;
+    std::string inf = companionPath(fs, tablePath, "INF");
+    if (!fs.exists(inf)) return out;
+    auto f = fs.open(inf, ReadOnly);
+    std::string text(std::size_t(std::min<std::uint64_t>(f->size(), 1 << 20)), '\0');
+    text.resize(f->read(0, text.data(), text.size()));
+    for (const auto& n : infNdxNames(text)) {
+        std::string p = ndxPathFor(fs, tablePath, n);
+        if (fs.exists(p)) out.push_back(p);
+    }
+    return out;
+}
+
+void DbfTable::loadIndexes() {
+    tags_.clear();
+    tagKeyLengths_.clear();
+    ndx_.clear();
+    casesReady_ = false;   // the code page may have changed
+    std::string mdx = mdxPath();
+    if (fs_.exists(mdx)) {
+        try {
+            for (auto& t : readMdxTags(fs_, mdx)) {
+                IndexDef d;
+                d.name = t.name;
+                d.unique = t.unique;
+                d.descending = t.descending;
+                d.expression = t.expression;
+                tags_.push_back(d);
+                tagKeyLengths_.push_back(t.keyType == 'C' ? t.keyLength : 0);
+            }
+        } catch (const EngineError&) {
+            tags_.clear();   // a damaged production index: the table still opens; it is rebuilt on change
+            tagKeyLengths_.clear();
+        }
+    }
+    for (const auto& listed : infNdxNames(infText())) {
+        NdxIndex n;
+        n.def.name = listed;
+        std::string p = ndxPathFor(fs_, path_, listed);
+        if (fs_.exists(p)) {
+            n.path = p;
+            try {
+                MdxTag t = readNdx(fs_, p, false);
+                n.def.expression = t.expression;
+                n.def.unique = t.unique;
+                n.keyLength = t.keyType == 'C' ? t.keyLength : 0;
+            } catch (const EngineError& e) {
+                n.fault = e;
+            }
+        }
+        ndx_.push_back(std::move(n));
+    }
+    findIndexFault();
+}
+
+// Parses every key expression; the first that cannot be evaluated makes the table refuse
+// changes (reading stays possible), so that no index is left stale for the programs that use it.
+void DbfTable::findIndexFault() {
+    indexFault_.reset();
+    for (const auto& n : ndx_) {
+        if (indexFault_) break;
+        if (n.fault) indexFault_ = n.fault;
+        else if (n.path.empty())
+            indexFault_ = EngineError(ErrorCategory::File, errc::FileNotFound,
+                                      {"Index file " + n.def.name + " that " + baseName(infPath()) + " lists for table " +
+                                       path_ + " is missing; the table cannot be changed until the index is restored "
+                                       "or dropped"});
+    }
+    auto kf = keyFields();
+    auto check = [&](IndexDef& d) {
+        if (d.expression.empty()) return;
+        try {
+            KeyExpr e(d.expression, kf);   // parsed only: no case tables needed
+            d.fields = e.fieldList();
+        } catch (const EngineError& e) {
+            d.fields.clear();
+            if (!indexFault_)
+                indexFault_ = EngineError(ErrorCategory::Usage, errc::NotSupported,
+                                          {"Table " + path_ + " cannot be changed: its index " + d.name +
+                                           " cannot be kept up to date. " + e.messages().front()});
+        }
+    };
+    for (auto& t : tags_) check(t);
+    for (auto& n : ndx_) check(n.def);
+}
+
+const CaseTables* DbfTable::caseTables() {
+    if (!casesReady_) cases_ = caseTablesFor(*tc_), casesReady_ = true;
+    return &cases_;
+}
+
+void DbfTable::checkIndexFault() const {
+    if (indexFault_) throw *indexFault_;
+}
+
+// The keys of one index over every record, in index order: character keys bytewise, numbers
+// and dates by value. .NDX files hold numbers and dates as 8-byte doubles, the .MDX numbers
+// as 12-byte BCD.
+MdxTag DbfTable::computeKeys(const IndexDef& def, int fileKeyLength, bool ndx) {
+    KeyExpr e(def.expression, keyFields(), caseTables());
+    MdxTag t;
+    t.name = def.name;
+    t.expression = def.expression;
+    t.unique = def.unique;
+    t.descending = def.descending && !ndx;
+    t.keyType = e.type();
+    if (t.keyType == 'C') t.keyLength = fileKeyLength > 0 && fileKeyLength <= 100 ? fileKeyLength : e.width();
+    else t.keyLength = t.keyType == 'N' && !ndx ? 12 : 8;
+    refreshCount();
+    std::vector<std::pair<std::string, std::uint32_t>> keys;
+    std::vector<double> num;
+    keys.reserve(std::size_t(count_));
+    if (t.keyType != 'C') num.reserve(std::size_t(count_));
+    for (std::int64_t r = 0; r < count_; ++r) {
+        KeyValue v = e.eval(rawRecord(r), r + 1);
+        std::string key;
+        if (t.keyType == 'C') {
+            key = std::move(v.text);
+            key.resize(std::size_t(t.keyLength), ' ');
+        } else {
+            key = t.keyType == 'D' ? dateKey(int(v.number)) : ndx ? ndxNumberKey(v.number) : mdxNumberKey(v.number);
+            num.push_back(v.number);
+        }
+        keys.emplace_back(std::move(key), std::uint32_t(r + 1));
+    }
+    std::vector<std::size_t> order(keys.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        bool less = t.keyType == 'C' ? keys[a].first < keys[b].first : num[a] < num[b];
+        bool greater = t.keyType == 'C' ? keys[b].first < keys[a].first : num[b] < num[a];
+        return t.descending ? greater : less;
+    });
+    t.keys.reserve(order.size());
+    for (std::size_t k : order) {
+        if (t.unique && !t.keys.empty() && t.keys.back().first == keys[k].first) continue;
+        t.keys.push_back(std::move(keys[k]));
+    }
+    return t;
+}
+
+std::vector<IndexDef> DbfTable::indexDefs() {
+    std::vector<IndexDef> out = tags_;
+    for (const auto& n : ndx_) out.push_back(n.def);
+    return out;
+}
 
 void DbfTable::createIndex(const IndexDef& index) {
+    if (options_.readOnly) throw EngineError(ErrorCategory::Usage, errc::ReadOnly, {"Table " + path_ + " is read-only"});
+    checkIndexFault();
     std::string name = upper(index.name);
-    if (name.empty() || name.size() > 10)
-        throw EngineError(ErrorCategory::Data, errc::DataBase, {"Index name '" + index.name + "' must have 1 to 10 characters"});
-    for (const auto& t : tags_)
-        if (upper(t.name) == name)
-            throw EngineError(ErrorCategory::Data, errc::DataBase, {"Index " + name + " already exists in table " + path_});
-    if (tags_.size() >= 47)
-        throw EngineError(ErrorCategory::Data, errc::DataBase, {"Table " + path_ + " already has 47 index tags"});
+    const bool ndx = name.size() > 4 && name.compare(name.size() - 4, 4, ".NDX") == 0;
+    auto existing = [&](const std::string& n) {
+        for (const auto& t : tags_)
+            if (upper(t.name) == upper(n)) return true;
+        for (const auto& x : ndx_)
+            if (upper(x.def.name) == upper(n)) return true;
+        return false;
+    };
+    if (existing(index.name))
+        throw EngineError(ErrorCategory::Data, errc::DataBase, {"Index " + index.name + " already exists in table " + path_});
+    auto kf = keyFields();
     IndexDef d = index;
-    d.name = name;
-    d.expression.clear();
-    for (auto& f : d.fields) {
-        bool found = false;
-        for (const auto& fd : defs_)
-            if (upper(fd.name) == upper(f)) found = true, f = fd.name;
-        if (!found)
-            throw EngineError(ErrorCategory::Usage, errc::UnknownField, {"Field " + f + " not found in table " + path_});
-        d.expression += (d.expression.empty() ? "" : "+") + f;
+    d.primary = false;
+    if (d.expression.empty()) {
+        if (!d.fields.empty()) d.expression = fieldListExpression(d.fields, kf);
+        else if (!ndx || !fs_.exists(ndxPathFor(fs_, path_, index.name)))
+            throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Index " + index.name + " has no fields"});
     }
-    if (d.fields.empty()) throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Index " + name + " has no fields"});
-    auto saved = tags_;
-    tags_.push_back(d);
+    auto sameExpression = [](std::string a, std::string b) {
+        a.erase(std::remove(a.begin(), a.end(), ' '), a.end());
+        b.erase(std::remove(b.begin(), b.end(), ' '), b.end());
+        return upper(a) == upper(b);
+    };
+
+    if (!ndx) {
+        if (name.empty() || name.size() > 10)
+            throw EngineError(ErrorCategory::Data, errc::DataBase, {"Index name '" + index.name + "' must have 1 to 10 characters"});
+        if (tags_.size() >= 47)
+            throw EngineError(ErrorCategory::Data, errc::DataBase, {"Table " + path_ + " already has 47 index tags"});
+        d.name = name;
+        d.fields = KeyExpr(d.expression, kf).fieldList();   // throws for what cannot be evaluated
+        auto saved = tags_;
+        auto savedLengths = tagKeyLengths_;
+        tags_.push_back(d);
+        tagKeyLengths_.push_back(0);
+        try {
+            rebuildIndexes();
+        } catch (...) {
+            tags_ = saved;
+            tagKeyLengths_ = savedLengths;
+            throw;
+        }
+        return;
+    }
+
+    // A single index: its file beside the table, listed in the table's .INF.
+    std::string base = index.name.substr(0, index.name.size() - 4);
+    if (base.empty() || index.name.find_first_of("/\\:") != std::string::npos)
+        throw EngineError(ErrorCategory::Data, errc::DataBase, {"Index file name '" + index.name + "' is invalid"});
+    std::string p = ndxPathFor(fs_, path_, index.name);
+    NdxIndex n;
+    n.def = d;
+    n.def.descending = false;
+    n.path = p;
+    if (fs_.exists(p)) {
+        // An existing file is attached when no key is given or the key is its own.
+        MdxTag old = readNdx(fs_, p, false);
+        if (!d.expression.empty() && !sameExpression(d.expression, old.expression))
+            throw EngineError(ErrorCategory::Data, errc::DataBase,
+                              {"Index file " + p + " already exists with the key " + old.expression});
+        n.def.expression = old.expression;
+        n.def.unique = d.fields.empty() && index.expression.empty() ? old.unique : d.unique;
+        n.keyLength = old.keyType == 'C' ? old.keyLength : 0;
+    }
+    n.def.fields = KeyExpr(n.def.expression, kf).fieldList();
+    MdxTag keys = computeKeys(n.def, n.keyLength, true);
+    std::string inf = infPath(), infTmp = inf + kNewSuffix, ndxTmp = p + kNewSuffix;
     try {
-        rebuildIndexes();
+        writeNdx(fs_, ndxTmp, keys);
+        std::string text = infAddNdx(infText(), baseName(p));
+        auto f = fs_.open(infTmp, ReadWrite | Create | Truncate);
+        f->write(0, text.data(), text.size());
+        f->sync();
+        f.reset();
+        replaceFiles(fs_, {{ndxTmp, p}, {infTmp, inf}});
     } catch (...) {
-        tags_ = saved;
+        fs_.remove(ndxTmp);
+        fs_.remove(infTmp);
         throw;
     }
+    n.def.name = baseName(p);
+    ndx_.push_back(std::move(n));
 }
 
 void DbfTable::dropIndex(const std::string& name) {
+    if (options_.readOnly) throw EngineError(ErrorCategory::Usage, errc::ReadOnly, {"Table " + path_ + " is read-only"});
     auto it = std::find_if(tags_.begin(), tags_.end(), [&](const IndexDef& t) { return upper(t.name) == upper(name); });
-    if (it == tags_.end())
-        throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Index " + name + " not found in table " + path_});
+    if (it == tags_.end()) {
+        auto nx = std::find_if(ndx_.begin(), ndx_.end(), [&](const NdxIndex& n) {
+            return upper(n.def.name) == upper(name) || upper(n.def.name) == upper(name) + ".NDX";
+        });
+        if (nx == ndx_.end())
+            throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Index " + name + " not found in table " + path_});
+        std::string inf = infPath(), text = infRemoveNdx(infText(), nx->def.name);
+        std::vector<std::string> removes;
+        if (!nx->path.empty()) removes.push_back(nx->path);
+        std::vector<FileMove> moves;
+        if (text.empty()) {
+            removes.push_back(inf);
+        } else {
+            std::string tmp = inf + kNewSuffix;
+            auto f = fs_.open(tmp, ReadWrite | Create | Truncate);
+            f->write(0, text.data(), text.size());
+            f->sync();
+            moves.push_back({tmp, inf});
+        }
+        try {
+            replaceFiles(fs_, moves, removes);
+        } catch (...) {
+            for (const auto& m : moves) fs_.remove(m.from);
+            throw;
+        }
+        ndx_.erase(nx);
+        findIndexFault();   // what was refused for this index may be allowed now
+        return;
+    }
     auto saved = tags_;
+    auto savedLengths = tagKeyLengths_;
+    auto savedFault = indexFault_;
+    tagKeyLengths_.erase(tagKeyLengths_.begin() + (it - tags_.begin()));
     tags_.erase(it);
     try {
+        findIndexFault();
         rebuildIndexes();
     } catch (...) {
         tags_ = saved;
+        tagKeyLengths_ = savedLengths;
+        indexFault_ = savedFault;
         throw;
     }
 }
 
 void DbfTable::rebuildIndexes() {
+    checkIndexFault();
     std::string mdx = mdxPath();
     std::uint8_t flag = tags_.empty() ? 0 : 1;
     // The table's header is written first: the index must end up newer than the table.
@@ -894,82 +1170,31 @@ void DbfTable::rebuildIndexes() {
         file_->write(28, &flag, 1);
         mdxFlag_ = flag;
     }
-    if (tags_.empty()) {
-        if (fs_.exists(mdx)) replaceFiles(fs_, {}, {mdx});
-    } else {
-        std::vector<MdxTag> tags;
-        refreshCount();
-        for (const auto& def : tags_) {
-            MdxTag t;
-            t.name = def.name;
-            t.expression = def.expression;
-            t.unique = def.unique;
-            t.descending = def.descending;
-            std::vector<std::size_t> cols;
-            for (const auto& fname : def.fields)
-                for (std::size_t f = 0; f < defs_.size(); ++f)
-                    if (upper(defs_[f].name) == upper(fname)) cols.push_back(f);
-            bool single = cols.size() == 1;
-            char type = single ? fl_[cols[0]].type : 'C';
-            t.keyType = (type == 'N' || type == 'F') ? 'N' : (type == 'D' ? 'D' : 'C');
-            if (t.keyType == 'N') t.keyLength = 12;
-            else if (t.keyType == 'D') t.keyLength = 8;
-            else {
-                t.keyLength = 0;
-                for (auto c : cols) t.keyLength += fl_[c].length;
-                t.keyLength = std::min(t.keyLength, 100);
-            }
-            t.keys.reserve(std::size_t(count_));
-            for (std::int64_t r = 0; r < count_; ++r) {
-                const std::uint8_t* rec = rawRecord(r);
-                std::string key;
-                if (t.keyType == 'C') {
-                    for (auto c : cols) key.append(reinterpret_cast<const char*>(rec + fl_[c].offset), std::size_t(fl_[c].length));
-                    key.resize(std::size_t(t.keyLength), ' ');
-                } else {
-                    Value v = decode(rec, cols[0]);
-                    if (t.keyType == 'N') key = mdxNumberKey(v.isNull() ? 0.0 : v.asFloat());
-                    else {
-                        int jd = v.isNull() ? 0 : julianDay(v.get<Date>().year, v.get<Date>().month, v.get<Date>().day);
-                        key = dateKey(jd);
-                    }
-                }
-                t.keys.emplace_back(std::move(key), std::uint32_t(r + 1));
-            }
-            // Index order is the key order of the stored encoding: numeric and date keys are
-            // compared as numbers, character keys bytewise.
-            std::vector<double> num;
-            if (t.keyType != 'C') {
-                num.resize(t.keys.size());
-                for (std::size_t k = 0; k < t.keys.size(); ++k) {
-                    Value v = decode(rawRecord(std::int64_t(t.keys[k].second - 1)), cols[0]);
-                    num[k] = v.isNull() ? -HUGE_VAL
-                             : t.keyType == 'N' ? v.asFloat()
-                                                : double(julianDay(v.get<Date>().year, v.get<Date>().month, v.get<Date>().day));
-                }
-            }
-            std::vector<std::size_t> order(t.keys.size());
-            for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
-            std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-                bool less = t.keyType == 'C' ? t.keys[a].first < t.keys[b].first : num[a] < num[b];
-                bool greater = t.keyType == 'C' ? t.keys[b].first < t.keys[a].first : num[b] < num[a];
-                return t.descending ? greater : less;
-            });
-            std::vector<std::pair<std::string, std::uint32_t>> sorted;
-            sorted.reserve(order.size());
-            for (std::size_t k : order) {
-                if (t.unique && !sorted.empty() && sorted.back().first == t.keys[k].first) continue;
-                sorted.push_back(std::move(t.keys[k]));
-            }
-            t.keys = std::move(sorted);
-            tags.push_back(std::move(t));
+    std::vector<FileMove> moves;
+    std::vector<std::string> removes;
+    try {
+        if (tags_.empty()) {
+            if (fs_.exists(mdx)) removes.push_back(mdx);
+        } else {
+            std::vector<MdxTag> tags;
+            for (std::size_t i = 0; i < tags_.size(); ++i) tags.push_back(computeKeys(tags_[i], tagKeyLengths_[i], false));
+            std::string base = fileName(path_);
+            auto dot = base.find_last_of('.');
+            if (dot != std::string::npos) base.resize(dot);
+            writeMdx(fs_, mdx + kNewSuffix, base, tags);
+            moves.push_back({mdx + kNewSuffix, mdx});
         }
-        std::string base = fileName(path_);
-        auto dot = base.find_last_of('.');
-        if (dot != std::string::npos) base.resize(dot);
-        std::string tmp = mdx + kNewSuffix;
-        writeMdx(fs_, tmp, base, tags);
-        replaceFiles(fs_, {{tmp, mdx}});
+        for (const auto& n : ndx_) {
+            MdxTag t = computeKeys(n.def, n.keyLength, true);
+            writeNdx(fs_, n.path + kNewSuffix, t);
+            moves.push_back({n.path + kNewSuffix, n.path});
+        }
+        if (!moves.empty() || !removes.empty()) replaceFiles(fs_, moves, removes);
+    } catch (...) {
+        for (const auto& m : moves) {
+            try { fs_.remove(m.from); } catch (...) {}
+        }
+        throw;
     }
     indexDirty_ = false;
 }
@@ -982,6 +1207,7 @@ void DbfTable::flush() {
 }
 
 void DbfTable::pack(Progress* progress) {
+    checkIndexFault();
     refreshCount();
     // Memo blocks are left where they are: the new records keep their pointers, so the memo
     // file needs no swap and only the data file is replaced.
@@ -1031,6 +1257,7 @@ void DbfTable::installRewritten(const std::string& tmp) {
 }
 
 void DbfTable::empty() {
+    checkIndexFault();
     refreshCount();
     std::string tmp = path_ + kNewSuffix;
     {
@@ -1259,9 +1486,12 @@ void DbaseFormat::create(FileSystem& fs, const std::string& path, const std::vec
             MemoFile::create(fs, mp + kNewSuffix, kind, base);
             moves.push_back({mp + kNewSuffix, mp});
         }
-        // A stale production index of an earlier table of this name must not be picked up.
-        std::string mdx = companionPath(fs, path, "MDX");
-        replaceFiles(fs, moves, fs.exists(mdx) ? std::vector<std::string>{mdx} : std::vector<std::string>{});
+        // A stale production index (or index list) of an earlier table of this name must not be
+        // picked up.
+        std::vector<std::string> stale;
+        for (const char* ext : {"MDX", "INF"})
+            if (std::string p = companionPath(fs, path, ext); fs.exists(p)) stale.push_back(p);
+        replaceFiles(fs, moves, stale);
     } catch (...) {
         for (const auto& m : moves) fs.remove(m.from);
         fs.remove(tmp);

@@ -6,11 +6,15 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "../../../error.h"
 #include "../tablefile.h"
 #include "codepage.h"
+#include "keyexpr.h"
+#include "mdx.h"
 #include "memo.h"
 
 namespace vlm::engine::local::dbase {
@@ -36,9 +40,16 @@ public:
     bool supportsSoftDelete() const override { return true; }
     void undeleteRecord(std::int64_t i) override;
 
+    // The production index's tags, then the single indexes (.NDX) the table's .INF lists, named
+    // by their file name ("CUSTNAME.NDX"). createIndex with a name ending in ".NDX" makes (or,
+    // without fields and expression, attaches an existing) single index and lists it in the
+    // .INF; dropIndex of such a name unlists and deletes it. An IndexDef with an expression
+    // ("UPPER(NAME)") makes an expression index.
     std::vector<IndexDef> indexDefs() override;
     void createIndex(const IndexDef& index) override;
     void dropIndex(const std::string& name) override;
+    // The .NDX files the table's .INF lists that exist (they go when the table is deleted).
+    static std::vector<std::string> listedNdxFiles(FileSystem& fs, const std::string& tablePath);
 
     void pack(Progress* progress) override;
     void empty() override;
@@ -80,6 +91,19 @@ private:
     void reopen();
     void installRewritten(const std::string& tmp);
     void refreshCount();
+    // Indexes: the tags of the production index and the listed .NDX files, and whether every
+    // key expression can be evaluated. A table whose indexes cannot be kept refuses changes.
+    void loadIndexes();
+    void findIndexFault();
+    void checkIndexFault() const;
+    const CaseTables* caseTables();
+    bool hasIndexes() const { return !tags_.empty() || !ndx_.empty(); }
+    std::vector<KeyField> keyFields() const;
+    MdxTag computeKeys(const IndexDef& def, int fileKeyLength, bool ndx);
+    std::string infPath() const;
+    std::string infText() const;
+    static std::string ndxPathFor(FileSystem& fs, const std::string& tablePath, const std::string& listed);
+    void checkFits(std::size_t f, std::size_t bytes) const;
 
     FileSystem& fs_;
     std::string path_;
@@ -94,6 +118,17 @@ private:
     std::vector<Field> fl_;
     std::vector<FieldDef> defs_;
     std::vector<IndexDef> tags_;
+    std::vector<int> tagKeyLengths_;   // per tag: the key length its file gives, 0 for a new tag
+    struct NdxIndex {
+        IndexDef def;           // name as the .INF lists it
+        std::string path;       // empty when the file is missing
+        int keyLength = 0;
+        std::optional<EngineError> fault;   // a damaged file
+    };
+    std::vector<NdxIndex> ndx_;
+    std::optional<EngineError> indexFault_;
+    CaseTables cases_{};        // of the table's code page, made when a key needs them
+    bool casesReady_ = false;
     int nullFlagsField_ = -1;   // index into fl_ of _NullFlags
     std::vector<std::uint8_t> cache_;
     Bytes memoBuf_;   // the last memo read, its storage reused
@@ -106,7 +141,10 @@ class DbaseFormat : public TableFormat {
 public:
     std::string extension() const override { return "DBF"; }
     std::string typeName() const override { return "DBASE"; }
-    std::vector<std::string> companionExtensions() const override { return {"DBT", "FPT", "MDX"}; }
+    std::vector<std::string> companionExtensions() const override { return {"DBT", "FPT", "MDX", "INF"}; }
+    std::vector<std::string> attachedFiles(FileSystem& fs, const std::string& path) const override {
+        return DbfTable::listedNdxFiles(fs, path);
+    }
     std::unique_ptr<TableFile> open(FileSystem& fs, const std::string& path, const OpenOptions& options) override;
     void create(FileSystem& fs, const std::string& path, const std::vector<FieldDef>& fields,
                 const std::vector<IndexDef>& indexes, const CreateOptions& options) override;

@@ -82,14 +82,15 @@ std::uint32_t buildTree(const Keys& keys, std::uint32_t itemLen, std::uint32_t n
     return level.front().page;
 }
 
-void walkTree(File& f, std::uint32_t page, std::uint32_t itemLen, std::uint32_t nodeBytes, std::uint32_t headerBytes,
-              bool ndx, Keys& out, int depth) {
+void walkTree(File& f, std::uint32_t page, std::uint32_t itemLen, std::uint32_t keyLen, std::uint32_t nodeBytes,
+              std::uint32_t headerBytes, bool ndx, Keys& out, int depth) {
     if (depth > 32) corrupt(f.path(), "the index tree is too deep");
+    if (keyLen == 0 || itemLen < keyLen + (ndx ? 8 : 4) || itemLen > nodeBytes / 2)
+        corrupt(f.path(), "the key length " + std::to_string(keyLen) + " does not fit items of " + std::to_string(itemLen) + " bytes");
     std::vector<std::uint8_t> n(nodeBytes);
     f.readExact(std::uint64_t(page) * kPage, n.data(), n.size());
     std::uint32_t cnt = le32(n.data());
     if (headerBytes + (std::uint64_t(cnt) + 1) * itemLen > nodeBytes) corrupt(f.path(), "a node has too many keys");
-    std::uint32_t keyLen = itemLen - (ndx ? 8 : 4);
     std::uint32_t tail = le32(n.data() + headerBytes + cnt * itemLen);
     bool leaf = tail == 0;
     for (std::uint32_t k = 0; k < cnt; ++k) {
@@ -99,10 +100,10 @@ void walkTree(File& f, std::uint32_t page, std::uint32_t itemLen, std::uint32_t 
             std::uint32_t rec = ndx ? le32(p + 4) : ptr;
             out.emplace_back(std::string(reinterpret_cast<const char*>(p + (ndx ? 8 : 4)), keyLen), rec);
         } else {
-            walkTree(f, ptr, itemLen, nodeBytes, headerBytes, ndx, out, depth + 1);
+            walkTree(f, ptr, itemLen, keyLen, nodeBytes, headerBytes, ndx, out, depth + 1);
         }
     }
-    if (!leaf) walkTree(f, tail, itemLen, nodeBytes, headerBytes, ndx, out, depth + 1);
+    if (!leaf) walkTree(f, tail, itemLen, keyLen, nodeBytes, headerBytes, ndx, out, depth + 1);
 }
 
 std::uint32_t itemLength(std::uint32_t keyLen, bool ndx) { return ((keyLen + (ndx ? 8 : 4)) + 3) / 4 * 4; }
@@ -117,7 +118,7 @@ std::string mdxNumberKey(double v) {
         return k;
     }
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.19e", std::fabs(v));
+    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(v));   // the 15 digits a double holds
     std::string digits;
     for (char* c = buf; *c && *c != 'e'; ++c)
         if (*c >= '0' && *c <= '9') digits += *c;
@@ -245,7 +246,7 @@ Keys readMdxKeys(FileSystem& fs, const std::string& path, const std::string& tag
         std::uint8_t th[20];
         f->readExact(std::uint64_t(page) * kPage, th, sizeof th);
         Keys out;
-        walkTree(*f, le32(th), le16(th + 18), kBlock, 8, false, out, 0);
+        walkTree(*f, le32(th), le16(th + 18), le16(th + 12), kBlock, 8, false, out, 0);
         return out;
     }
     corrupt(path, "no tag " + tag);
@@ -288,7 +289,7 @@ MdxTag readNdx(FileSystem& fs, const std::string& path, bool withKeys) {
     std::uint32_t itemLen = le16(h + 18);
     if (t.keyLength <= 0 || t.keyLength > 100 || itemLen < std::uint32_t(t.keyLength) + 8 || itemLen > 256)
         corrupt(path, "the key length is invalid");
-    if (withKeys) walkTree(*f, le32(h), itemLen, kPage, 4, true, t.keys, 0);
+    if (withKeys) walkTree(*f, le32(h), itemLen, std::uint32_t(t.keyLength), kPage, 4, true, t.keys, 0);
     return t;
 }
 

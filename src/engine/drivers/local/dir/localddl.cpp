@@ -249,6 +249,10 @@ std::optional<DdlStatement> parseLocalDdl(const std::string& sql) {
         p.expectPunct('(', where);
         do {
             ix.fields.push_back(p.name(where));
+            // The statement lists fields; a key expression is not part of it.
+            if (p.peek().type == Token::Punct && p.peek().text == "(")
+                syntax("Unsupported clause in " + where + ": the key expression " + ix.fields.back() +
+                       "(...); CREATE INDEX takes field names");
             if (p.accept("DESC")) ix.descending = true;
             else p.accept("ASC");
         } while (p.acceptPunct(','));

@@ -377,7 +377,11 @@ void DirConnection::dropTable(const std::string& table) {
         // Refuse to delete a table another program has open.
         auto t = openFile(path, {true, false});
     }
-    replaceFiles(fs_, {}, tableFiles(path));
+    auto files = tableFiles(path);
+    if (TableFormat* f = formats().forPath(path))
+        for (const auto& a : f->attachedFiles(fs_, path))
+            if (std::find(files.begin(), files.end(), a) == files.end()) files.push_back(a);
+    replaceFiles(fs_, {}, files);
     sql_->invalidate();
 }
 

@@ -428,7 +428,8 @@ void PxTable::encode(const std::vector<Value>& values, std::uint8_t* rec, std::v
         case ftype::Alpha: {
             std::string s = cp_->fromUtf8(v.asText(), "Field " + f.name);
             if (s.size() > std::size_t(f.size))
-                dataError(f.name, "the value is longer than " + std::to_string(f.size) + " characters");
+                dataError(f.name + " of table " + tableFile(), "the value \"" + v.asText() + "\" is longer than " +
+                                                                   std::to_string(f.size) + " characters");
             std::memcpy(p, s.data(), s.size());
             break;
         }
@@ -436,7 +437,8 @@ void PxTable::encode(const std::vector<Value>& values, std::uint8_t* rec, std::v
             Bytes b;
             if (v.is<Bytes>()) b = v.get<Bytes>();
             else { std::string s = v.asText(); b.assign(s.begin(), s.end()); }
-            if (b.size() > std::size_t(f.size)) dataError(f.name, "the value is longer than " + std::to_string(f.size) + " bytes");
+            if (b.size() > std::size_t(f.size))
+                dataError(f.name + " of table " + tableFile(), "the value is longer than " + std::to_string(f.size) + " bytes");
             std::memcpy(p, b.data(), b.size());
             break;
         }
