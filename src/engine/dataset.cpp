@@ -49,13 +49,11 @@ bool isNumeric(FieldType t) {
 
 }  // namespace
 
-struct Dataset::Impl {
+struct Dataset::Impl : Dataset::Hot {
     std::unique_ptr<Cursor> cursor;
-    std::vector<std::unique_ptr<Field>> fields;
     int dataFields = 0;
     std::vector<std::pair<std::string, int>> calcDefs;
     std::function<void(Dataset&)> onCalc;
-    DatasetState state = DatasetState::Inactive;
 
     // Row cache. random: the cursor seeks, rows live in blocks; otherwise rows holds every row
     // read so far, in order.
@@ -70,8 +68,7 @@ struct Dataset::Impl {
     // the cache or the visible order changes.
     std::int64_t lastBlock = -1;
     std::vector<Row>* lastBlockRows = nullptr;
-    std::int64_t lastV = -1;
-    const Row* lastRow = nullptr;
+    std::int64_t lastLoaded = -1;   // the block loadBlock read last
 
     void forgetRows() {
         lastBlock = -1;
@@ -88,8 +85,7 @@ struct Dataset::Impl {
     std::int64_t scanned = 0;
     bool scanDone = false;
 
-    // Position in the visible order.
-    std::int64_t pos = 0;
+    // Position in the visible order: pos (in Hot).
     bool bof = true, eof = true;
 
     // Edit buffer.
@@ -109,6 +105,7 @@ struct Dataset::Impl {
     void resetCache() {
         forgetRows();
         blocks.clear();
+        lastLoaded = -1;
         rows.clear();
         count = -1;
         exhausted = false;
@@ -155,12 +152,18 @@ struct Dataset::Impl {
         forgetRows();
         std::vector<Row> v;
         if (blocks.size() >= kMaxBlocks) {
-            auto far = std::max_element(blocks.begin(), blocks.end(), [&](const auto& x, const auto& y) {
-                return std::llabs(x.first - b) < std::llabs(y.first - b);
-            });
-            v = std::move(far->second);
-            blocks.erase(far);
+            // Reading on from the block read last gives up the one before that: its rows are
+            // still in the processor's cache, where the farthest block's have long gone.
+            auto victim = blocks.end();
+            if (b == lastLoaded + 1) victim = blocks.find(b - 2);
+            if (victim == blocks.end())
+                victim = std::max_element(blocks.begin(), blocks.end(), [&](const auto& x, const auto& y) {
+                    return std::llabs(x.first - b) < std::llabs(y.first - b);
+                });
+            v = std::move(victim->second);
+            blocks.erase(victim);
         }
+        lastLoaded = b;
         cursor->fetchInto(kBlock, v);
         fetched += std::int64_t(v.size());
         if (v.size() < kBlock) count = b * std::int64_t(kBlock) + std::int64_t(v.size());
@@ -300,7 +303,7 @@ std::string Field::displayText() const {
 
 bool Field::isNull() const { return value().isNull(); }
 
-const Value& Field::value() const {
+const Value& Field::valueSlow() const {
     auto& d = *owner_.impl_;
     if (calculated_) {
         if (!d.calcValid && !d.inCalc) {
@@ -457,7 +460,7 @@ void Field::setAsString(const std::string& s) {
 // ---------------------------------------------------------------------------------------------
 // Dataset
 
-Dataset::Dataset() : impl_(std::make_unique<Impl>()) {}
+Dataset::Dataset() : impl_(std::make_unique<Impl>()), hot_(impl_.get()) {}
 Dataset::~Dataset() = default;
 
 Cursor* Dataset::cursor() const { return impl_->cursor.get(); }
@@ -559,11 +562,8 @@ void Dataset::refresh() {
     d.placeAt(oldPos);
 }
 
-int Dataset::fieldCount() const { return int(impl_->fields.size()); }
-
-Field& Dataset::field(int index) {
-    if (index < 0 || index >= fieldCount()) usage("Field index out of range: " + std::to_string(index), errc::UnknownField);
-    return *impl_->fields[std::size_t(index)];
+Field& Dataset::fieldOutOfRange(int index) const {
+    usage("Field index out of range: " + std::to_string(index), errc::UnknownField);
 }
 
 Field* Dataset::findField(const std::string& name) {

@@ -42,7 +42,7 @@ public:
     std::string displayText() const;          // value formatted with displayFormat()
 
     bool isNull() const;
-    const Value& value() const;
+    const Value& value() const;               // inline below: a scan reads it once per field
     std::string asString() const;             // the engine's text form; empty for null
     std::int64_t asInteger() const;
     double asFloat() const;
@@ -52,6 +52,8 @@ public:
     void clear() { setValue(Value()); }
 
 private:
+    const Value& valueSlow() const;
+
     Dataset& owner_;
     int index_;
     FieldDef def_;
@@ -83,8 +85,11 @@ public:
     void refresh();                       // re-reads from the driver, keeping the position
 
     // Fields by position or name (case-insensitive). fieldByName throws for an unknown name.
-    int fieldCount() const;
-    Field& field(int index);
+    int fieldCount() const { return int(hot_->fields.size()); }
+    Field& field(int index) {
+        if (std::size_t(index) < hot_->fields.size()) return *hot_->fields[std::size_t(index)];
+        return fieldOutOfRange(index);
+    }
     Field* findField(const std::string& name);
     Field& fieldByName(const std::string& name);
     std::vector<std::string> fieldNames() const;
@@ -138,8 +143,29 @@ protected:
 
 private:
     friend class Field;
-    struct Impl;
+    [[noreturn]] Field& fieldOutOfRange(int index) const;
+
+    // The state a field read looks at, in front of the rest of the dataset's state: Field::value()
+    // of a browsed record is an inline look-up. lastV/lastRow: the visible row index and the row
+    // the row cache last returned for it, forgotten whenever the cache or the order changes.
+    struct Hot {
+        std::vector<std::unique_ptr<Field>> fields;
+        DatasetState state = DatasetState::Inactive;
+        std::int64_t pos = 0;
+        std::int64_t lastV = -1;
+        const Row* lastRow = nullptr;
+    };
+    struct Impl;   // : Hot
     std::unique_ptr<Impl> impl_;
+    Hot* hot_;
 };
+
+inline const Value& Field::value() const {
+    const Dataset::Hot& h = *owner_.hot_;
+    if (h.lastV == h.pos && h.state == DatasetState::Browse && !calculated_ && h.lastRow &&
+        std::size_t(index_) < h.lastRow->values.size())
+        return h.lastRow->values[std::size_t(index_)];
+    return valueSlow();
+}
 
 }  // namespace vlm::engine

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -79,8 +80,21 @@ public:
     // Sets text in place: a value that holds text already keeps its buffer, so readers that
     // decode over recycled rows allocate nothing for text that fits.
     void setText(std::string_view s) {
-        if (auto* t = std::get_if<std::string>(&v_)) t->assign(s);
-        else v_.emplace<std::string>(s);
+        if (auto* t = std::get_if<std::string>(&v_)) {
+            t->clear();
+            t->append(s.data(), s.size());
+        } else {
+            v_.emplace<std::string>(s);
+        }
+    }
+    // Sets a bool, std::int64_t, double, Date, Time or DateTime in place, without a temporary.
+    template <class T> void setScalar(T x) {
+        static_assert(std::is_trivially_copyable_v<T>, "setScalar takes the plain alternatives");
+        if (auto* p = std::get_if<T>(&v_)) *p = x;
+        else v_.template emplace<T>(x);
+    }
+    void setNull() {
+        if (v_.index() != 0) v_.template emplace<std::monostate>();
     }
 
     bool isNull() const { return v_.index() == 0; }

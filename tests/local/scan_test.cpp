@@ -139,4 +139,77 @@ TEST_F(ScanFixture, FetchIntoOverwritesRecycledRowsCompletely) {
     EXPECT_EQ(rows, std::int64_t(visible.size()));
 }
 
+// The record decoder reads the common shapes of numbers, dates, logicals and text eight bytes
+// at a time; readField goes through the general decoder. Both must give the same value for
+// every field text, plain or odd, whatever follows the field in the record.
+TEST(DbfDecoding, RecordDecoderAgreesWithFieldDecoderOnEveryShape) {
+    vlm::test::TempDir dir;
+    std::string p = dir / "SHAPES.DBF";
+    auto c = [](const char* n, const char* t, int s = -1, int sc = -1) { return localFieldType(n, t, s, sc); };
+    dbase::DbaseFormat().create(posixFileSystem(), p,
+                                {c("I", "NUMERIC", 11, 0), c("F", "NUMERIC", 20, 4), c("S", "NUMERIC", 3, 0),
+                                 c("D", "DATE"), c("L", "BOOLEAN"), c("T", "CHAR", 10), c("U", "CHAR", 3)},
+                                {}, {});
+    const std::vector<std::string> numbers = {
+        "", "-", "0", "-0", "7", "1.", ".5", "-.5", "+12", "1e5", "***", "12 34", std::string("12\0\0", 4),
+        "12-3", "--1", "- 1", "\xe9", "12345678", "123456789", "99999999999", "-2147483648", "1.5", "-12.500",
+        "123456789012345", "1234567890123456", "12345678.1234567", "-1234567890.12345", "1234567890.123456",
+        "0.0001", "00000000000000001", "12345678901234567890"};
+    const std::vector<std::string> dates = {"20240229", "20230229", "00000000", "", "2024 229", "99991231",
+                                            "00010101", "2024-1-1", "20241301", "2024123x"};
+    const std::vector<std::string> logicals = {"T", "f", "Y", "n", "?", " "};
+    const std::vector<std::string> texts = {"abc", std::string("abc\0\0\0\0\0\0\0", 10), "  lead", std::string("x\0y", 3),
+                                            "\x82t\xe9", "", "1234567890", "12345678", "123456789", "a       b"};
+    const std::size_t n = 64;
+    {
+        auto t = dbase::DbfTable::open(posixFileSystem(), p, {true, false});
+        for (std::size_t i = 0; i < n; ++i) t->appendRecord({Value(), Value(), Value(), Value(), Value(), Value(), Value()});
+    }
+    // Right-aligned numbers (and left-aligned ones, every other record), padded with blanks.
+    std::string file = vlm::test::readAll(p);
+    auto t0 = dbase::DbfTable::open(posixFileSystem(), p, {true, true});
+    std::size_t header = std::uint8_t(file[8]) | std::uint8_t(file[9]) << 8;
+    std::size_t reclen = std::uint8_t(file[10]) | std::uint8_t(file[11]) << 8;
+    const auto& raw = t0->rawFields();
+    t0.reset();
+    auto put = [&](std::size_t rec, int f, const std::string& text, bool right) {
+        std::size_t len = std::size_t(raw[std::size_t(f)].length);
+        std::string v = text.substr(0, len);
+        std::string cell = right ? std::string(len - v.size(), ' ') + v : v + std::string(len - v.size(), ' ');
+        file.replace(header + rec * reclen + std::size_t(raw[std::size_t(f)].offset), len, cell);
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        bool right = i % 2 == 0;
+        put(i, 0, numbers[i % numbers.size()], right);
+        put(i, 1, numbers[(i * 7 + 3) % numbers.size()], right);
+        put(i, 2, numbers[(i * 5 + 1) % numbers.size()], right);
+        put(i, 3, dates[i % dates.size()], false);
+        put(i, 4, logicals[i % logicals.size()], false);
+        put(i, 5, texts[i % texts.size()], false);
+        put(i, 6, texts[(i * 3 + 1) % texts.size()], right);
+    }
+    vlm::test::writeAll(p, file);
+
+    auto t = dbase::DbfTable::open(posixFileSystem(), p, {false, true});
+    Row row;
+    for (std::size_t i = 0; i < n; ++i) {
+        t->readRecord(std::int64_t(i), row);
+        for (int f = 0; f < 7; ++f)
+            EXPECT_EQ(row.values[std::size_t(f)], t->readField(std::int64_t(i), f))
+                << "record " << i << " field " << f << ": '" << row.values[std::size_t(f)].asText() << "'";
+    }
+    // A few values pinned, so that both decoders agreeing on a wrong value shows too.
+    auto at = [&](std::size_t rec, int f) { t->readRecord(std::int64_t(rec), row); return row.values[std::size_t(f)]; };
+    EXPECT_EQ(at(0, 0), Value());                                          // blank
+    EXPECT_EQ(at(18, 0), Value(std::int64_t(123456789)));                  // "123456789", right-aligned
+    EXPECT_EQ(at(20, 0), Value(std::int64_t(-2147483648LL)));
+    EXPECT_EQ(at(22, 0), Value(-12.5));
+    EXPECT_EQ(at(0, 3), Value(Date{2024, 2, 29}));
+    EXPECT_EQ(at(1, 3), Value());                                          // 29 February 2023
+    EXPECT_EQ(at(5, 3), Value(Date{9999, 12, 31}));
+    EXPECT_EQ(at(1, 5), Value("abc"));                                     // trailing NULs dropped
+    EXPECT_EQ(at(3, 5).get<std::string>(), std::string("x\0y", 3));        // inner NUL kept
+    EXPECT_EQ(at(9, 5), Value("a       b"));
+}
+
 }  // namespace

@@ -23,6 +23,33 @@ namespace vlm::engine::local::dbase {
 namespace {
 
 constexpr std::size_t kBlockBytes = 1 << 17;   // records are read 128 KiB at a time
+constexpr std::size_t kPad = 8;
+
+// Eight bytes at a time (little-endian words: the first byte in the low bits).
+constexpr std::uint64_t kBlanks = 0x2020202020202020ull;
+constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+inline std::uint64_t load8(const std::uint8_t* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+// The high bit of every byte of w that is zero, and of no other.
+inline std::uint64_t zeroBytes(std::uint64_t w) { return ~(((w & kLow7) + kLow7) | w | kLow7); }
+// The high bit of every byte that is no ASCII digit.
+inline std::uint64_t nonDigits(std::uint64_t w) {
+    std::uint64_t x = ((w & 0xF0F0F0F0F0F0F0F0ull) ^ 0x3030303030303030ull) |
+                      ((((w & kLow7) + 0x0606060606060606ull) & 0xF0F0F0F0F0F0F0F0ull) ^ 0x3030303030303030ull) |
+                      (w & kHigh);
+    return ~zeroBytes(x) & kHigh;
+}
+// The value of the k (1..8) digits at the start of w, the first the most significant.
+inline std::uint64_t digitsValue(std::uint64_t w, int k) {
+    std::uint64_t v = (w - 0x3030303030303030ull) << (8 * (8 - k));   // leading zeros in front
+    v = ((v & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
+    v = ((v & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
+    return ((v & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
+}
 
 std::uint32_t le32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
@@ -81,16 +108,76 @@ bool parseSimpleNumber(std::string_view s, bool& isInt, std::int64_t& iv, double
     return true;
 }
 
+// A numeric field in its plain form, right-aligned "   -123" or "  -12.50" (blanks or NULs
+// after it), parsed eight bytes at a time with the result parseSimpleNumber gives. False for
+// anything else (blank, stars, '+', exponents, 16 or more digits), which the general decoder
+// takes. p may be read up to 8 bytes past the field.
+inline bool plainNumber(const std::uint8_t* p, std::size_t n, bool integer, Value& out) {
+    static const double pow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15};
+    static const std::int64_t ipow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    std::size_t i = 0;
+    for (;;) {   // leading blanks
+        if (i >= n) return false;
+        std::uint64_t other = ~zeroBytes(load8(p + i) ^ kBlanks) & kHigh;
+        if (other) {
+            i += std::size_t(__builtin_ctzll(other) / 8);
+            break;
+        }
+        i += 8;
+    }
+    if (i >= n) return false;
+    bool neg = p[i] == '-';
+    if (neg) ++i;
+    // Digits up to the first other byte, or the field's end.
+    // More than limit digits: limit + 1 (m then holds no more than limit digits).
+    auto run = [&](std::size_t& at, std::int64_t& m, std::size_t limit) {
+        std::size_t start = at;
+        while (at < n) {
+            std::uint64_t w = load8(p + at);
+            std::uint64_t stop = nonDigits(w);
+            if (n - at < 8) stop |= kHigh << (8 * (n - at));   // bytes past the field
+            int k = stop ? __builtin_ctzll(stop) / 8 : 8;
+            if (k == 0) break;
+            if (at - start + std::size_t(k) > limit) return limit + 1;
+            m = m * ipow10[k] + std::int64_t(digitsValue(w, k));
+            at += std::size_t(k);
+            if (k < 8) break;
+        }
+        return at - start;
+    };
+    std::int64_t m = 0;
+    std::size_t intDigits = run(i, m, 15);
+    if (intDigits == 0 || intDigits > 15) return false;
+    bool point = i < n && p[i] == '.';
+    std::size_t fracDigits = 0;
+    if (point) {
+        ++i;
+        fracDigits = run(i, m, 15 - intDigits);
+        if (intDigits + fracDigits > 15) return false;
+    }
+    for (; i < n; ++i)
+        if (p[i] != ' ' && p[i] != 0) return false;
+    if (integer && !point) {
+        out.setScalar<std::int64_t>(neg ? -m : m);
+        return true;
+    }
+    double v = double(m) / pow10[fracDigits];
+    out.setScalar<double>(neg ? -v : v);
+    return true;
+}
+
 inline bool asciiText(std::string_view s) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
     std::size_t n = s.size(), i = 0;
     std::uint64_t any = 0;
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, s.data() + i, 8);
-        any |= w;
+    if (n >= 8) {
+        for (; i + 8 <= n; i += 8) any |= load8(p + i);
+        any |= load8(p + n - 8);   // the tail, overlapping the last word
+        return (any & kHigh) == 0;
     }
-    for (; i < n; ++i) any |= static_cast<unsigned char>(s[i]);
-    return (any & 0x8080808080808080ull) == 0;
+    for (; i < n; ++i) any |= p[i];
+    return (any & 0x80) == 0;
 }
 
 int julianDay(int y, int m, int d) {
@@ -112,6 +199,7 @@ std::uint32_t toMillis(const Time& t) {
 inline bool validDate(const Date& d) {
     if (d.year < 1 || d.year > 9999 || d.month < 1 || d.month > 12 || d.day < 1) return false;
     static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (d.month == 2 && d.day == 29) return d.year % 4 == 0 && (d.year % 100 != 0 || d.year % 400 == 0);
     return d.day <= days[d.month - 1];
 }
 
@@ -344,7 +432,25 @@ void DbfTable::readHeader() {
         }
     }
 
+    planFields();
     loadIndexes();
+}
+
+void DbfTable::planFields() {
+    plan_.assign(defs_.size(), Plan::General);
+    for (std::size_t i = 0; i < defs_.size(); ++i) {
+        const Field& f = fl_[i];
+        if (f.nullBit >= 0) continue;   // Visual FoxPro nullable fields look at _NullFlags first
+        switch (f.type) {
+        case 'C':
+        case 'V': plan_[i] = Plan::Text; break;
+        case 'N':
+        case 'F': plan_[i] = defs_[i].logicalType == logical::FLOAT ? Plan::Float : Plan::Integer; break;
+        case 'D': if (f.length == 8) plan_[i] = Plan::Date; break;
+        case 'L': plan_[i] = Plan::Logical; break;
+        default: break;
+        }
+    }
 }
 
 std::string DbfTable::mdxPath() const { return companionPath(fs_, path_, "MDX"); }
@@ -374,8 +480,10 @@ void DbfTable::checkIndex(std::int64_t i) const {
 void DbfTable::loadBlock(std::int64_t i) {
     std::int64_t per = std::max<std::int64_t>(1, std::int64_t(kBlockBytes) / recordLen_);
     std::int64_t n = std::min(per, count_ - i);
-    cache_.resize(std::size_t(n) * std::size_t(recordLen_));
-    file_->readExact(std::uint64_t(headerLen_) + std::uint64_t(i) * std::uint64_t(recordLen_), cache_.data(), cache_.size());
+    // kPad bytes after the last record: the decoders read fields eight bytes at a time.
+    std::size_t bytes = std::size_t(n) * std::size_t(recordLen_);
+    cache_.resize(bytes + kPad);
+    file_->readExact(std::uint64_t(headerLen_) + std::uint64_t(i) * std::uint64_t(recordLen_), cache_.data(), bytes);
     cacheFirst_ = i;
     cacheCount_ = n;
     if (memo_) memo_->forget();   // memos read ahead are no older than the records
@@ -405,13 +513,15 @@ MemoFile& DbfTable::memo() {
     return *memo_;
 }
 
-// The field's bytes without trailing blanks and NULs (eight at a time over long padding).
+// The field's bytes without trailing blanks and NULs, eight at a time.
 inline std::string_view trimmedText(const std::uint8_t* p, std::size_t n) {
-    constexpr std::uint64_t kBlanks = 0x2020202020202020ull;
     while (n >= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, p + n - 8, 8);
-        if (w != kBlanks) break;
+        std::uint64_t w = load8(p + n - 8);
+        std::uint64_t keep = ~(zeroBytes(w ^ kBlanks) | zeroBytes(w)) & kHigh;
+        if (keep) {
+            n = n - 8 + std::size_t((63 - __builtin_clzll(keep)) / 8) + 1;
+            return std::string_view(reinterpret_cast<const char*>(p), n);
+        }
         n -= 8;
     }
     while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0)) --n;
@@ -730,15 +840,52 @@ void DbfTable::encode(std::uint8_t* rec, std::size_t fi, const Value& v) {
 
 void DbfTable::readRecord(std::int64_t i, Row& row) {
     const std::uint8_t* rec = rawRecord(i);
-    // Decoded over what row held: a recycled row keeps its vector and its text buffers.
+    // Decoded over what row held: a recycled row keeps its vector and its text buffers, and a
+    // value of the same type is overwritten in place.
     row.values.resize(defs_.size());
     Value* out = row.values.data();
     auto emit = [&out](auto&& x) {
-        if constexpr (std::is_same_v<std::decay_t<decltype(x)>, std::string_view>) out->setText(x);
+        using T = std::decay_t<decltype(x)>;
+        if constexpr (std::is_same_v<T, std::string_view>) out->setText(x);
+        else if constexpr (std::is_same_v<T, std::nullptr_t>) out->setNull();
+        else if constexpr (std::is_trivially_copyable_v<T>) out->setScalar<T>(x);
         else *out = Value(std::forward<decltype(x)>(x));
     };
-    for (std::size_t f = 0; f < defs_.size(); ++f, ++out) decodeWith(rec, f, emit);
-    row.key = Value(i);
+    for (std::size_t f = 0; f < defs_.size(); ++f, ++out) {
+        const Field& fd = fl_[f];
+        const std::uint8_t* p = rec + fd.offset;
+        switch (plan_[f]) {
+        case Plan::Text: {
+            std::string_view t = trimmedText(p, std::size_t(fd.length));
+            if (asciiText(t)) out->setText(t);
+            else *out = Value(tc_->toUtf8(t));
+            continue;
+        }
+        case Plan::Integer:
+        case Plan::Float:
+            if (plainNumber(p, std::size_t(fd.length), plan_[f] == Plan::Integer, *out)) continue;
+            break;
+        case Plan::Date: {
+            unsigned d[8], bad = 0;
+            for (int k = 0; k < 8; ++k) d[k] = unsigned(p[k] - '0'), bad |= d[k] > 9u;
+            if (bad) break;   // blank, or not a date: the general decoder says which
+            Date v{int(d[0] * 1000 + d[1] * 100 + d[2] * 10 + d[3]), int(d[4] * 10 + d[5]), int(d[6] * 10 + d[7])};
+            if (validDate(v)) out->setScalar(v);
+            else out->setNull();
+            continue;
+        }
+        case Plan::Logical:
+            switch (p[0]) {
+            case 'T': case 't': case 'Y': case 'y': out->setScalar(true); continue;
+            case 'F': case 'f': case 'N': case 'n': out->setScalar(false); continue;
+            default: out->setNull(); continue;
+            }
+        case Plan::General:
+            break;
+        }
+        decodeWith(rec, f, emit);
+    }
+    row.key.setScalar<std::int64_t>(i);
     row.deleted = rec[0] == '*';
 }
 

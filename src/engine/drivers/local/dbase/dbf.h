@@ -130,6 +130,11 @@ private:
     CaseTables cases_{};        // of the table's code page, made when a key needs them
     bool casesReady_ = false;
     int nullFlagsField_ = -1;   // index into fl_ of _NullFlags
+    // How readRecord decodes each visible field: the common shapes inline, the rest (and any
+    // value outside its plain form) through decodeWith.
+    enum class Plan : std::uint8_t { General, Text, Integer, Float, Date, Logical };
+    std::vector<Plan> plan_;
+    void planFields();
     std::vector<std::uint8_t> cache_;
     Bytes memoBuf_;   // the last memo read, its storage reused
     std::int64_t cacheFirst_ = 0, cacheCount_ = 0;

@@ -85,13 +85,13 @@ std::size_t MemoFile::readAt(std::uint64_t off, std::uint8_t* buf, std::size_t n
     // A front-to-back scan reads the memos in file order: serve them from a window of the file.
     constexpr std::size_t kWindow = 64 * 1024;
     if (n > kWindow / 2) return file_->read(off, buf, n);
-    if (off < winOff_ || off + n > winOff_ + win_.size()) {
-        win_.resize(kWindow);
-        std::size_t got = file_->read(off, win_.data(), kWindow);
-        win_.resize(got);
+    if (off < winOff_ || off + n > winOff_ + winLen_) {
+        if (win_.size() < kWindow) win_.resize(kWindow);
+        winLen_ = 0;
+        winLen_ = file_->read(off, win_.data(), kWindow);
         winOff_ = off;
     }
-    std::size_t have = std::size_t(std::min<std::uint64_t>(n, winOff_ + win_.size() - off));
+    std::size_t have = std::size_t(std::min<std::uint64_t>(n, winOff_ + winLen_ - off));
     std::memcpy(buf, win_.data() + (off - winOff_), have);
     return have;
 }
@@ -151,7 +151,7 @@ bool MemoFile::read(std::uint32_t block, Bytes& out) {
 }
 
 std::uint32_t MemoFile::write(const std::uint8_t* data, std::size_t size, bool text) {
-    win_.clear();
+    winLen_ = 0;
     std::uint8_t h[8];
     file_->readExact(0, h, 8);
     std::uint32_t next = kind_ == MemoKind::Fpt ? be32(h) : le32(h);

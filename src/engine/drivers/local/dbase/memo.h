@@ -33,7 +33,7 @@ public:
     std::uint32_t write(const std::uint8_t* data, std::size_t size, bool text);
     void sync() { file_->sync(); }
     // Drops what was read ahead, so that the next read sees the file as it is now.
-    void forget() { win_.clear(); }
+    void forget() { winLen_ = 0; }
 
 private:
     MemoFile(std::unique_ptr<File> file, MemoKind kind);
@@ -43,7 +43,8 @@ private:
     MemoKind kind_;
     std::uint32_t blockSize_ = 512;
     std::uint64_t size_ = 0;   // the file size when last asked
-    std::vector<std::uint8_t> win_;   // bytes of the file from winOff_, for reads in file order
+    std::vector<std::uint8_t> win_;   // winLen_ bytes of the file from winOff_, for reads in file order
+    std::size_t winLen_ = 0;
     std::uint64_t winOff_ = 0;
 };
 
