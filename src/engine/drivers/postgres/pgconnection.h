@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/driver.h"
+#include "pgcopy.h"
 #include "pgsession.h"
 
 namespace vlm::engine::postgres {
@@ -56,6 +57,9 @@ public:
 private:
     unsigned tableOid(const std::string& table, char* relkind = nullptr);
     bool isSchema(const std::string& name) const;
+    bool binaryCopyKinds(const std::string& table, const std::vector<std::string>& columns,
+                         const std::vector<FieldDef>& sourceFields, const std::vector<int>& sourceColumns,
+                         std::vector<CopyKind>& kinds);
 
     std::shared_ptr<Session> s_;
     mutable std::set<std::string> schemas_;   // cache of known schema names
