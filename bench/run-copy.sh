@@ -7,7 +7,8 @@
 # PostgreSQL copy no slower than pgdbf | psql, SQLite copy within 1.3 times .import, the catalog
 # list within 1 second.
 # Usage: bench/run-copy.sh [build dir] [rows] [repeats]     (run as root: the servers need it)
-# VLM_BENCH_NO_CATALOG=1 leaves the catalog listing out.
+# VLM_BENCH_NO_CATALOG=1 leaves the catalog listing out; VLM_BENCH_ONLY=postgres (or sqlite,
+# firebird; several with commas) measures only those destinations.
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
@@ -56,6 +57,7 @@ best() {
   echo "$b"
 }
 none() { :; }
+want() { [ -z "${VLM_BENCH_ONLY:-}" ] || [[ ",$VLM_BENCH_ONLY," == *",$1,"* ]]; }
 SUMMARY=()
 verdict() {   # verdict LABEL SECONDS OTHER_SECONDS LIMIT_RATIO TARGET_TEXT
   local r; r=$(ratio "$2" "$3")
@@ -67,11 +69,12 @@ echo "generating $ROWS rows in $DIR"
 "$BIN/bench_dbase" gen "$DIR/dbf" "$ROWS" >/dev/null
 # pgdbf reads memos from FoxPro .FPT files only: the same rows in that layout for it.
 "$BIN/bench_dbase" gen "$DIR/fox" "$ROWS" 245 >/dev/null
-"$BIN/bench_copy" csv "$DIR/dbf" "$DIR/bench.csv"
+if want sqlite; then "$BIN/bench_copy" csv "$DIR/dbf" "$DIR/bench.csv"; else : >"$DIR/bench.csv"; fi
 cat "$DIR"/dbf/BENCH.* "$DIR"/fox/BENCH.* "$DIR/bench.csv" >/dev/null   # warm the page cache alike
 ls -l "$DIR/dbf" "$DIR/fox" "$DIR/bench.csv" | grep -v '^total'
 
 # --- SQLite --------------------------------------------------------------------------------------
+if want sqlite; then
 echo "== SQLite"
 SQ="$DIR/vlm.sqlite"
 IMP="$DIR/import.sqlite"
@@ -86,8 +89,11 @@ echo "   sqlite3 .import (CSV):   ${impT}s  ($(sqlite3 "$IMP" 'select count(*) f
 echo "   rows copied:             $(sqlite3 "$SQ" 'select count(*) from BENCH')"
 echo "   ratio batch move / import: $(ratio "$sqT" "$impT")  (target <= 1.3)"
 verdict "SQLite copy / .import" "$sqT" "$impT" 1.3 "<= 1.3"
+rm -f "$SQ" "$IMP"
+fi
 
 # --- PostgreSQL ----------------------------------------------------------------------------------
+if want postgres; then
 echo "== PostgreSQL"
 PGS="$STATE/postgres"
 "$ROOT/scripts/servers/postgres-start.sh" "$PGS" >/dev/null
@@ -108,8 +114,10 @@ else
   echo "   $(cat "$PGS/error" 2>/dev/null || echo 'the server did not start')"
   SUMMARY+=("PostgreSQL: not measured (no server)")
 fi
+fi
 
 # --- Firebird ------------------------------------------------------------------------------------
+if want firebird; then
 echo "== Firebird"
 FBS="$STATE/firebird"
 "$ROOT/scripts/servers/firebird-start.sh" "$FBS" >/dev/null
@@ -129,10 +137,11 @@ embPrep() { rm -f "$DIR/EMB.FDB"; }
 embT=$(best embPrep "$BIN/bench_copy" copy "$DIR/dbf" "INTRBASE:$DIR/EMB.FDB" BENCH "USER NAME=SYSDBA" "CREATE=TRUE")
 echo "   batch move (embedded):   ${embT}s  ($(sed -n 's/.*rows=\([0-9]*\).*/\1/p' "$DIR/last.out") rows, $(echo "$ROWS / $embT" | bc) rows/s)"
 SUMMARY+=("$(printf '%-34s %8ss  (no target)' "Firebird embedded copy" "$embT")")
-rm -f "$DIR/EMB.FDB" "$SQ" "$IMP"
+rm -f "$DIR/EMB.FDB"
+fi
 
 # --- The 50,000-table catalog --------------------------------------------------------------------
-if [ "${VLM_BENCH_NO_CATALOG:-}" != 1 ]; then
+if [ "${VLM_BENCH_NO_CATALOG:-}" != 1 ] && { want postgres || want firebird; }; then
   echo "== Catalog listing (bench/run-panels.sh)"
   "$ROOT/bench/run-panels.sh" "$BUILD" 3 | tee "$DIR/panels.out"
   listed() { awk -v h="$1" 'index($0, h) == 1 { on = 1; next } /^== / { on = 0 } on && /panel build total:/ { print $4 }' "$DIR/panels.out" | tr -d s; }

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
 #include "dataset.h"
+#include "driver.h"
 #include "error.h"
 #include "table.h"
 
@@ -56,6 +58,36 @@ private:
     std::vector<FieldDef> defs_;
     bool started_ = false;
 };
+
+// A table source without a filter, calculated fields or pending changes is read through a table
+// cursor of its own, in the same order: the same rows without the dataset's row cache and per
+// field copies. Null when the dataset has to be read itself.
+std::unique_ptr<Cursor> tableCursor(Dataset& ds) {
+    auto* t = dynamic_cast<Table*>(&ds);
+    if (!t || t->exclusive() || (t->filtered() && !t->filter().empty()) || t->state() != DatasetState::Browse)
+        return nullptr;
+    TableOpenOptions o;
+    o.showDeleted = t->showDeleted();
+    const std::string& names = t->indexFieldNames();
+    for (std::size_t start = 0; start <= names.size();) {
+        auto semi = names.find(';', start);
+        std::string part = trim(names.substr(start, semi == std::string::npos ? std::string::npos : semi - start));
+        if (!part.empty()) o.indexFieldNames.push_back(part);
+        if (semi == std::string::npos) break;
+        start = semi + 1;
+    }
+    std::unique_ptr<Cursor> cur;
+    try {
+        cur = t->connection().openTable(t->tableName(), o);
+    } catch (const EngineError&) {
+        return nullptr;   // the dataset's own cursor still reads it
+    }
+    const auto& defs = cur->fields();
+    if (int(defs.size()) != ds.fieldCount()) return nullptr;
+    for (int i = 0; i < ds.fieldCount(); ++i)
+        if (ds.field(i).calculated() || defs[std::size_t(i)].name != ds.field(i).fieldName()) return nullptr;
+    return cur;
+}
 
 bool tableExists(Connection& c, const std::string& name) {
     try {
@@ -152,7 +184,9 @@ void BatchMove::execute(Progress* progress) {
     Capabilities caps = conn.capabilities();
     bool ownTransaction = caps.sqlBased && caps.transactions && !conn.inTransaction();
     bool existed = mode == batCopy && tableExists(conn, table);
-    DatasetCursor rows(*source);
+    std::unique_ptr<Cursor> direct = tableCursor(*source);
+    DatasetCursor viaDataset(*source);
+    Cursor& rows = direct ? *direct : static_cast<Cursor&>(viaDataset);
     try {
         if (ownTransaction) conn.begin();
         if (mode == batCopy) {

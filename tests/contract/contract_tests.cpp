@@ -506,6 +506,27 @@ TEST_P(Contract, BatchMoveCopiesAndAppendsBetweenDatabases) {
     copy.execute();
     EXPECT_EQ(countRows(dest, "COPYT"), 700);
 
+    // A table source with a calculated field is copied with it, filled per row.
+    Table calc;
+    calc.setDatabase(&db());
+    calc.setTableName(table("ITEMS"));
+    calc.setIndexFieldNames("ID");
+    calc.addCalcField("LABEL", 12);
+    calc.setOnCalcFields([](Dataset& ds) { ds.fieldByName("LABEL").setValue(Value("n" + ds.fieldByName("ID").asString())); });
+    Table calcOut;
+    calcOut.setDatabase(&dest);
+    calcOut.setTableName(table("CALCT"));
+    BatchMove withCalc;
+    withCalc.source = &calc;
+    withCalc.destination = &calcOut;
+    withCalc.mode = batCopy;
+    withCalc.execute();
+    calcOut.setIndexFieldNames("ID");
+    calcOut.open();
+    calcOut.last();
+    EXPECT_EQ(calcOut.fieldByName("LABEL").asString(), "n700");
+    calcOut.close();
+
     // Append by mappings into a table of other column names and order; filtered source.
     Table app;
     app.setDatabase(&dest);

@@ -6,10 +6,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cmath>
 #include <filesystem>
+#include <unistd.h>
 
 #include "engine/batchmove.h"
 #include "engine/database.h"
+#include "engine/drivers/local/dbase/dbf.h"
+#include "engine/drivers/local/dir/localddl.h"
 #include "engine/error.h"
 #include "engine/query.h"
 #include "engine/registry.h"
@@ -431,6 +435,216 @@ TEST_F(Postgres, StreamedCopyFailsOrCancelsWholeAndTheConnectionGoesOn) {
     // Doubles go in their shortest exact form: 0.1 into a numeric column is 0.1.
     EXPECT_EQ(rows("SELECT count(*) FROM dest WHERE n = 0.1 AND f = id / 10.0::float8 AND s = repeat('x', 40) || id")[0]
                   .values[0].asInteger(), 30000);
+}
+
+// Rows held in memory, with field types of our choosing: the source of the value cases below.
+class RowsCursor : public Cursor {
+public:
+    RowsCursor(std::vector<FieldDef> f, std::vector<Row> r) : fields_(std::move(f)), rows_(std::move(r)) {}
+    const std::vector<FieldDef>& fields() const override { return fields_; }
+    bool fetch(std::size_t maxRows, std::vector<Row>& out) override {
+        for (std::size_t n = 0; n < maxRows && pos_ < rows_.size(); ++n) out.push_back(rows_[pos_++]);
+        return pos_ < rows_.size();
+    }
+    std::int64_t rowCount() override { return std::int64_t(rows_.size()); }
+
+private:
+    std::vector<FieldDef> fields_;
+    std::vector<Row> rows_;
+    std::size_t pos_ = 0;
+};
+
+FieldDef fieldOf(FieldType t) {
+    FieldDef f;
+    f.name = "v";
+    f.type = t;
+    return f;
+}
+
+// Every kind of value lands exactly as the server prints it back, whether the COPY goes in the
+// binary form (the column types pair with the source's) or as text (they do not).
+TEST_F(Postgres, CopiedValuesLandExactlyInEveryColumnType) {
+    struct Case {
+        const char* column;   // the destination column's type
+        FieldType source;
+        Value value;
+        const char* expected; // the column's value ::text, or nullptr for NULL
+    };
+    Bytes raw = {0, 1, '\\', '\t', 0xff};
+    const Case cases[] = {
+        {"integer", FieldType::Integer, Value(std::int64_t(-2147483648LL)), "-2147483648"},
+        {"smallint", FieldType::Smallint, Value(32767), "32767"},
+        {"bigint", FieldType::Integer, Value(std::int64_t(9007199254740993LL)), "9007199254740993"},
+        {"integer", FieldType::String, Value(" 12"), "12"},                  // text: the server converts
+        {"double precision", FieldType::Float, Value(0.1), "0.1"},
+        {"double precision", FieldType::Integer, Value(std::int64_t(7)), "7"},
+        {"double precision", FieldType::Float, Value(-1.5e300), "-1.5e+300"},
+        {"numeric", FieldType::Float, Value(0.1), "0.1"},
+        {"numeric", FieldType::Float, Value(1e20), "100000000000000000000"},
+        {"numeric", FieldType::Float, Value(1.5e-7), "0.00000015"},
+        {"numeric", FieldType::Float, Value(-2.5), "-2.5"},
+        {"numeric", FieldType::Integer, Value(std::int64_t(-10000)), "-10000"},
+        {"numeric", FieldType::BCD, Value(Decimal{"-12.50"}), "-12.50"},
+        {"numeric", FieldType::BCD, Value(Decimal{"0.000"}), "0.000"},
+        {"numeric", FieldType::BCD, Value(Decimal{"9999.9999"}), "9999.9999"},
+        {"numeric", FieldType::BCD, Value(Decimal{"123456789012345678901234567890.000000000123"}),
+         "123456789012345678901234567890.000000000123"},
+        {"numeric", FieldType::BCD, Value(Decimal{"-0.00010"}), "-0.00010"},
+        {"numeric", FieldType::BCD, Value(Decimal{"NaN"}), "NaN"},
+        {"numeric", FieldType::Float, Value(-INFINITY), "-Infinity"},
+        {"numeric(6,2)", FieldType::BCD, Value(Decimal{"1.005"}), "1.01"},   // the column's scale rounds
+        {"numeric(6,2)", FieldType::Float, Value(12.0), "12.00"},
+        {"boolean", FieldType::Boolean, Value(true), "true"},
+        {"boolean", FieldType::Boolean, Value(false), "false"},
+        {"date", FieldType::Date, Value(Date{2024, 2, 29}), "2024-02-29"},
+        {"date", FieldType::Date, Value(Date{1999, 12, 31}), "1999-12-31"},
+        {"date", FieldType::Date, Value(Date{1, 1, 1}), "0001-01-01"},
+        {"date", FieldType::Date, Value(Date{9999, 12, 31}), "9999-12-31"},
+        {"timestamp", FieldType::DateTime, Value(DateTime{{1970, 1, 1}, {23, 59, 58, 125}}), "1970-01-01 23:59:58.125"},
+        {"timestamp", FieldType::Date, Value(Date{2000, 1, 1}), "2000-01-01 00:00:00"},
+        {"time", FieldType::Time, Value(Time{7, 5, 3, 9}), "07:05:03.009"},
+        {"text", FieldType::Memo, Value("tab\tnew\nline\r back\\slash \\N"), "tab\tnew\nline\r back\\slash \\N"},
+        {"text", FieldType::String, Value(""), ""},
+        {"text", FieldType::String, Value(), nullptr},
+        {"varchar(6)", FieldType::String, Value("Привет"), "Привет"},
+        {"char(4)", FieldType::String, Value("ab"), "ab"},
+        {"bytea", FieldType::Blob, Value(raw), "\\x00015c09ff"},
+        {"jsonb", FieldType::Memo, Value("{\"a\": 1}"), "{\"a\": 1}"},        // text: no binary pair
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.column) + " <- " + c.value.asText());
+        std::string table = "v" + std::to_string(++n);
+        exec("CREATE TABLE " + table + " (v " + c.column + ")");
+        Row r;
+        r.values.push_back(c.value);
+        RowsCursor src({fieldOf(c.source)}, {r});
+        EXPECT_EQ(conn_->appendRows(table, {"v"}, src, {0}, nullptr), 1);
+        auto back = rows("SELECT v::text FROM " + table);
+        ASSERT_EQ(back.size(), 1u);
+        if (!c.expected) EXPECT_TRUE(back[0].values[0].isNull());
+        else EXPECT_EQ(back[0].values[0], Value(c.expected));
+    }
+
+    // The columns of one table whose types pair with the source's go in the binary form.
+    RecordingTracer tr;
+    auto traced = connect("pgtest", "", tr);
+    traced->prepare("CREATE TABLE " + schema_ + ".mixed (i int, s text, d date)")->execute();
+    Row r;
+    r.values = {Value(1), Value("x"), Value(Date{2020, 1, 2})};
+    RowsCursor src({fieldOf(FieldType::Integer), fieldOf(FieldType::String), fieldOf(FieldType::Date)}, {r, r});
+    EXPECT_EQ(traced->appendRows(schema_ + ".mixed", {"i", "s", "d"}, src, {0, 1, 2}, nullptr), 2);
+    EXPECT_TRUE(tr.saw("(FORMAT binary)"));
+}
+
+// A value the column cannot hold fails the binary COPY as a whole, the way the server words it.
+TEST_F(Postgres, BinaryCopyRefusesValuesTheColumnCannotHold) {
+    struct Case {
+        const char* column;
+        FieldType source;
+        Value value;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"integer", FieldType::Integer, Value(std::int64_t(2147483648LL)), "integer out of range"},
+        {"smallint", FieldType::Integer, Value(-32769), "smallint out of range"},
+        {"date", FieldType::Date, Value(Date{2023, 2, 29}), "date/time field value out of range"},
+        {"date", FieldType::Date, Value(Date{0, 1, 1}), "date/time field value out of range"},
+        {"numeric", FieldType::BCD, Value(Decimal{"12x"}), "invalid input syntax for type numeric"},
+        {"varchar(3)", FieldType::String, Value("four"), "value too long for type character varying(3)"},
+        {"numeric(4,2)", FieldType::BCD, Value(Decimal{"100.5"}), "numeric field overflow"},
+        {"text", FieldType::String, Value(std::string("ok \xff")), "invalid byte sequence"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.column);
+        std::string table = "e" + std::to_string(++n);
+        exec("CREATE TABLE " + table + " (v " + c.column + ")");
+        std::vector<Row> rowsIn(5000);
+        for (auto& r : rowsIn) r.values = {c.source == FieldType::Date ? Value(Date{2020, 5, 6})
+                                           : c.source == FieldType::String ? Value("ok") : Value(1)};
+        rowsIn.back().values[0] = c.value;   // the bad one comes last, after rows already sent
+        RowsCursor src({fieldOf(c.source)}, rowsIn);
+        try {
+            conn_->appendRows(table, {"v"}, src, {0}, nullptr);
+            ADD_FAILURE() << "the bad value was not reported";
+        } catch (const EngineError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("Appending rows to " + table + " failed"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(rows("SELECT count(*) FROM " + table)[0].values[0].asInteger(), 0);
+    }
+    // The connection goes on.
+    exec("INSERT INTO e1 VALUES (5)");
+    EXPECT_EQ(rows("SELECT count(*) FROM e1")[0].values[0].asInteger(), 1);
+}
+
+// A dBase table copied with the batch move, read straight from its table cursor (no filter) and
+// through the dataset (filtered): the same values either way, tabs, newlines and backslashes of
+// memos, empty texts and NULLs as they were; a cancelled copy leaves no table.
+TEST_F(Postgres, BatchMoveFromDbaseLandsExactlyAndCancelLeavesNoTable) {
+    char tmpl[] = "/tmp/vlm-pgmove-XXXXXX";
+    std::string dir = ::mkdtemp(tmpl);
+    struct Cleanup {
+        std::string d;
+        ~Cleanup() { std::system(("rm -rf '" + d + "'").c_str()); }
+    } cleanup{dir};
+    auto c = [](const char* n, const char* t, int size = -1, int scale = -1) { return local::localFieldType(n, t, size, scale); };
+    local::dbase::DbaseFormat().create(local::posixFileSystem(), dir + "/ITEMS.DBF",
+        {c("ID", "NUMERIC", 9, 0), c("NAME", "CHAR", 20), c("AMOUNT", "NUMERIC", 12, 2), c("SOLD", "DATE"),
+         c("PAID", "BOOLEAN"), c("NOTES", "MEMO")}, {}, {0, ""});
+    {
+        auto t = local::dbase::DbfTable::open(local::posixFileSystem(), dir + "/ITEMS.DBF", {true, false});
+        t->appendRecord({Value(1), Value("first"), Value(0.1), Value(Date{2024, 2, 29}), Value(true),
+                         Value("tab\there\nnew line\r\\N back\\slash")});
+        t->appendRecord({Value(2), Value(""), Value(), Value(), Value(false), Value()});
+        t->appendRecord({Value(-3), Value("third"), Value(-12345678.99), Value(Date{1999, 12, 31}), Value(), Value("")});
+        for (int i = 4; i <= 3000; ++i)
+            t->appendRecord({Value(i), Value("n" + std::to_string(i)), Value(i / 100.0), Value(Date{2000, 1, 1 + i % 28}),
+                             Value(i % 2 == 0), Value(i % 7 ? Value() : Value("memo " + std::to_string(i)))});
+    }
+    Database dest;
+    dest.setDatabaseName("POSTGRESQL:127.0.0.1:" + port_ + "/vlmtest");
+    dest.params() = {"USER NAME=pgtest"};
+    dest.open();
+    auto copy = [&](const std::string& name, bool filtered, Progress* p) {
+        Table src;
+        src.setDatabaseName(dir);
+        src.setTableName("ITEMS.DBF");
+        if (filtered) {
+            src.setFilter("ID > -1000");
+            src.setFiltered(true);
+        }
+        Table out;
+        out.setDatabase(&dest);
+        out.setTableName(schema_ + "." + name);
+        BatchMove move;
+        move.source = &src;
+        move.destination = &out;
+        move.mode = batCopy;
+        move.execute(p);
+        return move.movedCount();
+    };
+    EXPECT_EQ(copy("DIRECT", false, nullptr), 3000);
+    EXPECT_EQ(copy("VIADS", true, nullptr), 3000);
+    auto first = rows("SELECT \"NAME\", \"AMOUNT\"::text, \"SOLD\"::text, \"PAID\"::text, \"NOTES\" FROM \"DIRECT\""
+                      " WHERE \"ID\" <= 3 ORDER BY \"ID\"");
+    ASSERT_EQ(first.size(), 3u);
+    std::vector<std::string> got;
+    for (const auto& r : first)
+        for (const auto& v : r.values) got.push_back(v.isNull() ? "<null>" : v.asText());
+    // A blank dBase text is an empty string, an empty memo has no block (NULL): each lands so.
+    std::vector<std::string> want = {
+        "third", "-12345678.99", "1999-12-31", "<null>", "<null>",
+        "first", "0.1", "2024-02-29", "true", "tab\there\nnew line\r\\N back\\slash",
+        "", "<null>", "<null>", "false", "<null>"};
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(rows("SELECT count(*) FROM (SELECT * FROM \"DIRECT\" EXCEPT ALL SELECT * FROM \"VIADS\") x")[0]
+                  .values[0].asInteger(), 0);
+
+    CancelAfter cancel(1000);
+    EXPECT_THROW(copy("CANCELLED", false, &cancel), EngineError);
+    EXPECT_TRUE(rows("SELECT 1 FROM pg_class WHERE relname = 'CANCELLED'").empty());
 }
 
 TEST_F(Postgres, DdlQuotesNamesAndMapsTypes) {

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "engine/typemap.h"
+#include "pgcopy.h"
 #include "pgcursor.h"
 
 namespace vlm::engine::postgres {
@@ -643,12 +644,51 @@ void appendCopyRow(const Row& row, const std::vector<int>& sourceColumns, std::s
 
 }  // namespace
 
+// The binary encoders of the copied columns, from their types on the server; false when any
+// column has no exact binary form for its source (the copy then goes as text).
+bool PgConnection::binaryCopyKinds(const std::string& table, const std::vector<std::string>& columns,
+                                   const std::vector<FieldDef>& sourceFields,
+                                   const std::vector<int>& sourceColumns, std::vector<CopyKind>& kinds) {
+    Result r = query(*s_,
+        "SELECT a.attname, CASE WHEN t.typtype = 'd' THEN t.typbasetype ELSE a.atttypid END"
+        " FROM pg_attribute a JOIN pg_type t ON t.oid = a.atttypid"
+        " WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped",
+        {std::to_string(tableOid(table))});
+    kinds.assign(columns.size(), CopyKind::Text);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        int sc = i < sourceColumns.size() ? sourceColumns[i] : -1;
+        if (sc < 0 || std::size_t(sc) >= sourceFields.size()) continue;   // always NULL
+        unsigned oid = 0;
+        for (int k = 0; k < PQntuples(r.get()); ++k)
+            if (columns[i] == PQgetvalue(r.get(), k, 0)) oid = unsigned(std::strtoul(PQgetvalue(r.get(), k, 1), nullptr, 10));
+        if (!binaryCopyKind(oid, sourceFields[std::size_t(sc)].type, kinds[i])) return false;
+    }
+    return true;
+}
+
 std::int64_t PgConnection::appendRows(const std::string& table, const std::vector<std::string>& columns,
                                       Cursor& source, const std::vector<int>& sourceColumns,
                                       Progress* progress) {
     std::string sql = "COPY " + quoteTable(table) + " (";
     for (std::size_t i = 0; i < columns.size(); ++i) sql += (i ? ", " : "") + quoteIdent(columns[i]);
-    sql += ") FROM STDIN";
+    std::vector<CopyKind> kinds;
+    bool binary = false;
+    try {
+        binary = binaryCopyKinds(table, columns, source.fields(), sourceColumns, kinds);
+    } catch (const EngineError&) {
+        // The COPY itself reports what is wrong with the table.
+    }
+    sql += binary ? ") FROM STDIN (FORMAT binary)" : ") FROM STDIN";
+    auto encode = [&](const Row& row, std::string& out) {
+        if (!binary) return appendCopyRow(row, sourceColumns, out);
+        try {
+            appendBinaryCopyRow(row, sourceColumns, kinds, out);
+        } catch (const EngineError& e) {
+            EngineError err(e.category(), e.code(), {"Appending rows to " + table + " failed", e.what()});
+            if (s_->tracer().wants(TraceError)) s_->tracer().emit(TraceError, err.what());
+            throw err;
+        }
+    };
 
     // Without a transaction of the caller's, one of our own makes the append all or nothing.
     bool ownTxn = !s_->userTransaction();
@@ -668,6 +708,7 @@ std::int64_t PgConnection::appendRows(const std::string& table, const std::vecto
         if (PQresultStatus(start.get()) != PGRES_COPY_IN)
             throw EngineError(ErrorCategory::Sql, errc::SqlBase, {"The server did not accept COPY"});
         copying = true;
+        if (binary) appendBinaryCopyHeader(buf);
     };
     // Ends the COPY (aborted with a reason) and reads the server's answer to it.
     auto endCopy = [&](const char* abortReason) {
@@ -698,12 +739,13 @@ std::int64_t PgConnection::appendRows(const std::string& table, const std::vecto
                 more = source.fetchInto(1024, rows);
                 if (rows.empty()) break;
                 if (!copying) startCopy();
-                for (const auto& row : rows) appendCopyRow(row, sourceColumns, buf);
+                for (const auto& row : rows) encode(row, buf);
                 if (buf.size() >= (256u << 10)) send();
                 moved += std::int64_t(rows.size());
                 if (progress && !progress->step(moved, total)) cancelled();
             }
             if (copying) {
+                if (binary) appendBinaryCopyTrailer(buf);
                 send();
                 endCopy(nullptr);
             }
@@ -714,8 +756,9 @@ std::int64_t PgConnection::appendRows(const std::string& table, const std::vecto
             while (more) {
                 more = source.fetchInto(4096, rows);
                 if (rows.empty()) break;
-                for (const auto& row : rows) appendCopyRow(row, sourceColumns, buf);
                 startCopy();
+                for (const auto& row : rows) encode(row, buf);
+                if (binary) appendBinaryCopyTrailer(buf);
                 send();
                 endCopy(nullptr);
                 moved += std::int64_t(rows.size());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/driver.h"
+#include "pgcopy.h"
 #include "pgsession.h"
 
 namespace vlm::engine::postgres {
@@ -58,6 +59,9 @@ private:
     bool isSchema(const std::string& name) const;
     // A name for an index of the new table (by oid) that nothing in its schema holds.
     std::string freeIndexName(unsigned table, const std::string& tableName, const std::string& wanted);
+    bool binaryCopyKinds(const std::string& table, const std::vector<std::string>& columns,
+                         const std::vector<FieldDef>& sourceFields, const std::vector<int>& sourceColumns,
+                         std::vector<CopyKind>& kinds);
 
     std::shared_ptr<Session> s_;
     mutable std::set<std::string> schemas_;   // cache of known schema names
