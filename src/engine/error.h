@@ -47,12 +47,19 @@ enum : int {
     DriverBase = 0x2200, UnknownDriver = 0x2201, DriverUnavailable = 0x2202,
     ConnectBase = 0x2300, NotADatabase = 0x2301, LoginFailed = 0x2302,
     SqlBase = 0x2400,
-    DataBase = 0x2500, ConversionFailed = 0x2501, KeyViolation = 0x2502,
+    DataBase = 0x2500, ConversionFailed = 0x2501, KeyViolation = 0x2502, RecordChanged = 0x2503,
     FileBase = 0x2600, FileCorrupt = 0x2601, FileLocked = 0x2602, FileNotFound = 0x2603,
     TableProtected = 0x2604,
     UsageBase = 0x2700, UnknownField = 0x2701, NotSupported = 0x2702, ReadOnly = 0x2703,
     CancelledBase = 0x2800
 };
+}
+
+// The error of every driver when an update or delete finds its row no longer there as it was
+// read: one text, so callers and users see the same thing whatever the database.
+inline EngineError recordChangedError() {
+    return EngineError(ErrorCategory::Data, errc::RecordChanged,
+                       {"Couldn't perform the edit because another user changed the record."});
 }
 
 }  // namespace vlm::engine

@@ -625,7 +625,7 @@ TEST_F(FirebirdDriver, TablesOpenForReadingAndChanging) {
         EXPECT_EQ(rc.values, changedValues);
         cur->deleteRow(ra);
         auto e = errorOf([&] { cur->deleteRow(ra); });
-        EXPECT_EQ(std::string(e.what()), "The record was changed or deleted by another user");
+        EXPECT_EQ(std::string(e.what()), "Couldn't perform the edit because another user changed the record.");
 
         auto again = conn->openTable(table, o);
         std::vector<Row> rows;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
@@ -381,6 +382,37 @@ TEST(OdbcPostgres, WrongPasswordFailsWithoutShowingIt) {
     }
     EXPECT_FALSE(tr.saw("odbc-wrong-pw-1"));
     EXPECT_TRUE(tr.saw("UID=vlmpass"));
+}
+
+// A connection the server drops in the middle of a fetch fails with the data source's text,
+// and a new connection works; an unknown host fails at once rather than waiting.
+TEST(OdbcPostgres, DroppedConnectionMidFetchFailsAndReconnects) {
+    auto victim = pgRoute("ODBC", "vlmtest");
+    ASSERT_TRUE(victim);
+    auto pid = all(*victim, "SELECT pg_backend_pid()").at(0).values[0].asInteger();
+    auto cur = victim->prepare("SELECT g, repeat('x', 200) FROM generate_series(1, 200000) g")->execute();
+    std::vector<Row> rows;
+    ASSERT_TRUE(cur->fetch(100, rows));
+    auto killer = pgRoute("ODBC", "vlmtest");
+    all(*killer, "SELECT pg_terminate_backend(" + std::to_string(pid) + ")");
+    auto t0 = std::chrono::steady_clock::now();
+    try {
+        while (cur->fetch(1000, rows)) {}
+        FAIL() << "the fetch went on over a dropped connection";
+    } catch (const EngineError& e) {
+        EXPECT_FALSE(std::string(e.what()).empty());
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(15));
+    cur.reset();
+    victim.reset();
+    auto again = pgRoute("ODBC", "vlmtest");
+    EXPECT_EQ(all(*again, "SELECT 1 + 1").at(0).values[0].asInteger(), 2);
+
+    ConnectParams p{"vlmtest", {{"ODBC DRIVER", "PostgreSQL Unicode"}, {"SERVER NAME", "no-such-host.invalid"},
+                                {"USER NAME", "pgtest"}}};
+    t0 = std::chrono::steady_clock::now();
+    EXPECT_THROW(DriverRegistry::standard().create("ODBC")->connect(p, nullTracer()), EngineError);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(15));
 }
 
 // The server kinds that cannot run here, through their own driver names and ODBC routes.

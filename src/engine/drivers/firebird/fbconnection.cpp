@@ -238,8 +238,7 @@ Row FbTableCursor::changed(Cursor* result, std::int64_t affected) {
     std::vector<Row> rows;
     if (affected > 0 && result) result->fetch(1, rows);
     if (rows.empty())
-        throw EngineError(ErrorCategory::Data, errc::DataBase,
-                          {"The record was changed or deleted by another user"});
+        throw recordChangedError();
     Row row = std::move(rows[0]);
     row.key = std::move(row.values.back());
     row.values.pop_back();
@@ -287,8 +286,7 @@ void FbTableCursor::deleteRow(const Row& row) {
     for (std::size_t i = 0; i < params.size(); ++i) st.bind(i, params[i], FieldType::Unknown);
     st.execute();
     if (st.rowsAffected() < 1)
-        throw EngineError(ErrorCategory::Data, errc::DataBase,
-                          {"The record was changed or deleted by another user"});
+        throw recordChangedError();
 }
 
 // ---------------------------------------------------------------------------------------------

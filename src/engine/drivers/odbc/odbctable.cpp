@@ -34,7 +34,7 @@ bool sameName(const std::string& a, const std::string& b) {
 }
 
 [[noreturn]] void changedByOthers() {
-    throw EngineError(ErrorCategory::Data, errc::DataBase, {"The record was changed or deleted by another user"});
+    throw recordChangedError();
 }
 
 using Params = std::vector<std::pair<Value, FieldType>>;

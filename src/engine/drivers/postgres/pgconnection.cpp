@@ -429,7 +429,7 @@ public:
 
 private:
     static void changedByOthers() {
-        throw EngineError(ErrorCategory::Data, errc::DataBase, {"The record was changed or deleted by another user"});
+        throw recordChangedError();
     }
     void takeKey(Row& r) {
         r.key = std::move(r.values.back());

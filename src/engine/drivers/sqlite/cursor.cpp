@@ -60,8 +60,7 @@ std::string quoteId(const std::string& name) {
 }
 
 [[noreturn]] void changedByOthers() {
-    throw EngineError(ErrorCategory::Data, errc::DataBase,
-                      {"Couldn't perform the edit because another user changed the record."});
+    throw recordChangedError();
 }
 }  // namespace
 
