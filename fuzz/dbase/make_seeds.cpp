@@ -21,7 +21,7 @@ static void put(const std::string& p, const std::string& d) { std::ofstream(p, s
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     std::string root = argv[1], src = root + "/src";
-    for (const char* d : {"", "/src", "/dbf", "/memo", "/mdx", "/localddl"}) ::mkdir((root + d).c_str(), 0755);
+    for (const char* d : {"", "/src", "/dbf", "/memo", "/mdx", "/localddl", "/keyexpr"}) ::mkdir((root + d).c_str(), 0755);
     writeDemoFolder(src);
     for (int level : {3, 4, 7, 0x30, 0xF5}) {
         std::string p = src + "/L" + std::to_string(level) + ".DBF";
@@ -54,5 +54,11 @@ int main(int argc, char** argv) {
         "create table \"P.DB\" (K INTEGER, T FORMATTED MEMO, PRIMARY KEY (K))",
     };
     for (const char* s : ddl) put(root + "/localddl/" + std::to_string(n++), s);
+    // Key expressions: the text, a newline, then the record the fuzzer evaluates it over.
+    const char* exprs[] = {
+        "NAME", "UPPER(NAME)+DTOS(SOLD)", "STR(QTY,8,2)+LEFT(NAME,3)", "IIF(OK,'Y','N')+SUBSTR(NAME,2,4)",
+        "DTOS(SOLD+30)", "VAL(NAME)-QTY", "IIF(DELETED(),'1','0')+STR(RECNO(),7)", "ALLTRIM(LOWER(NAME))+'x'",
+    };
+    for (const char* e : exprs) put(root + "/keyexpr/" + std::to_string(n++), std::string(e) + "\n Alpha     12.5020240229T");
     return 0;
 }

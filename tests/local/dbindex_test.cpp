@@ -143,6 +143,9 @@ TEST(KeyExpr, RefusesWhatItCannotEvaluateNamingIt) {
         EXPECT_NE(e.find(c.says), std::string::npos) << e;
         if (*c.expr) EXPECT_NE(e.find(c.expr), std::string::npos) << e;   // the message quotes the expression
     }
+    // Nesting from a damaged index file is refused, not followed until the stack runs out.
+    for (std::string deep : {std::string(100000, '(') + "LAST", std::string(100000, '-') + "N", std::string(100000, '!') + "L"})
+        EXPECT_NE(errorOf([&] { KeyExpr(deep, kFields); }).find("nested too deeply"), std::string::npos);
 }
 
 TEST(KeyExpr, PlainFieldListsAreRecognised) {

@@ -181,7 +181,20 @@ private:
         return t == 'C' ? "character" : t == 'N' ? "numeric" : t == 'D' ? "date" : "logical";
     }
 
+    // Every nested construct goes through orExpr, notExpr or unary: their depth is bounded so
+    // that an expression read from a damaged index file cannot exhaust the stack.
+    struct Depth {
+        KeyParser& p;
+        explicit Depth(KeyParser& p) : p(p) {
+            if (++p.depth_ > kMaxDepth) p.fail("it is nested too deeply");
+        }
+        ~Depth() { --p.depth_; }
+    };
+    static constexpr int kMaxDepth = 100;
+    int depth_ = 0;
+
     int orExpr() {
+        Depth d(*this);
         int l = andExpr();
         while (dotWord("OR")) l = logical("OR", l, andExpr());
         return l;
@@ -198,6 +211,7 @@ private:
         return add(n);
     }
     int notExpr() {
+        Depth d(*this);
         if (dotWord("NOT") || punct("!")) {
             int k = notExpr();
             if (at(k).type != 'L') fail(".NOT. needs a logical operand");
@@ -245,6 +259,7 @@ private:
         }
     }
     int unary() {
+        Depth d(*this);
         if (punct("-")) {
             int k = unary();
             if (at(k).type != 'N') fail("'-' needs a number");
