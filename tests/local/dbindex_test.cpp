@@ -558,6 +558,26 @@ TEST(FieldFit, LocalSqlRefusesOverlongValuesInDbaseAndParadox) {
     EXPECT_NE(e.find("AMT of table S.DBF"), std::string::npos) << e;
 }
 
+TEST(LocalDdl, DroppedColumnTakesItsIndexesAndExpressionTagsWithIt) {
+    TempDir d;
+    std::string p = d / "T.DBF";
+    DbaseFormat().create(posixFileSystem(), p, {col("NAME", "CHAR", 10), col("CITY", "CHAR", 10), col("CITYX", "CHAR", 4)}, {}, {});
+    {
+        auto t = openT(p);
+        t->appendRecord({Value("ann"), Value("Oslo"), Value("x")});
+        t->createIndex({"UCITY", {}, false, false, false, "UPPER(CITY)+NAME"});
+        t->createIndex({"UNAME", {}, false, false, false, "UPPER(NAME)+'CITY'+CITYX"});   // CITY in quotes, CITYX
+        t->createIndex({"BYCITY", {"CITY"}});
+    }
+    auto conn = DriverRegistry::standard().create("STANDARD")->connect({d.path(), {}}, nullTracer());
+    conn->prepare("ALTER TABLE \"T.DBF\" DROP CITY")->execute();
+    conn->prepare("insert into T values ('bob', 'y')")->execute();   // the table still takes changes
+    auto defs = openT(p)->indexDefs();
+    ASSERT_EQ(defs.size(), 1u);
+    EXPECT_EQ(defs[0].name, "UNAME");
+    EXPECT_EQ(recnos(readMdxKeys(posixFileSystem(), d / "T.MDX", "UNAME")), (std::vector<std::uint32_t>{1, 2}));
+}
+
 TEST(LocalDdl, CreateIndexTakesFieldNamesAndNamesAnExpressionAsUnsupported) {
     auto st = parseLocalDdl("CREATE UNIQUE INDEX BYNAME ON \"T.DBF\" (NAME, QTY)");
     ASSERT_TRUE(st);

@@ -3,6 +3,7 @@
 #include "localdriver.h"
 
 #include <algorithm>
+#include <cctype>
 #include <numeric>
 
 #include "engine/database.h"
@@ -38,6 +39,25 @@ std::string dirOf(const std::string& p) {
 std::string fileOf(const std::string& p) {
     auto s = p.find_last_of('/');
     return s == std::string::npos ? p : p.substr(s + 1);
+}
+// Whether an expression holds name as a whole word (any case) outside quotes.
+bool namesIdentifier(const std::string& expr, const std::string& name) {
+    auto word = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+    std::string e = upper(expr), n = upper(name);
+    char quote = 0;
+    for (std::size_t i = 0; i < e.size(); ++i) {
+        char c = e[i];
+        if (quote) {
+            if (c == quote) quote = 0;
+            continue;
+        }
+        if (c == '\'' || c == '"') quote = c;
+        else if (c == '[') quote = ']';
+        else if (e.compare(i, n.size(), n) == 0 && (i == 0 || !word(e[i - 1])) &&
+                 (i + n.size() == e.size() || !word(e[i + n.size()])))
+            return true;
+    }
+    return false;
 }
 [[noreturn]] void notFound(const std::string& table, const std::string& dir) {
     throw EngineError(ErrorCategory::File, errc::FileNotFound,
@@ -447,11 +467,14 @@ void DirConnection::alterTable(const std::string& table, const std::vector<Field
         source.push_back(-1);
     }
     if (fields.empty()) throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"A table must keep at least one field"});
+    // An index over a dropped field goes with it, a dBase expression tag naming it too.
     std::vector<IndexDef> indexes;
     for (const auto& ix : old->indexDefs()) {
         bool keep = true;
-        for (const auto& f : ix.fields)
-            for (const auto& d : drop) keep = keep && upper(f) != upper(d);
+        for (const auto& d : drop) {
+            for (const auto& f : ix.fields) keep = keep && upper(f) != upper(d);
+            keep = keep && !namesIdentifier(ix.expression, d);
+        }
         if (keep) indexes.push_back(ix);
     }
     // The new table is built under a hidden name beside the old one, then swapped in.
