@@ -20,6 +20,7 @@
 #include "engine/typemap.h"
 #include "engine/types.h"
 #include "fbtest.h"
+#include "fixtures/indexcopy.h"
 
 #ifndef FB_ON_SERVER
 #define FB_ON_SERVER 0
@@ -351,28 +352,7 @@ TEST_F(FirebirdDriver, CopiedTablesGetFreeIndexNames) {
     int n = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.table);
-        std::string src = (dir / ("src" + std::to_string(n++) + ".sqlite")).string();
-        std::filesystem::remove(src);
-        Database s;
-        s.setDatabaseName("SQLITE:" + src);
-        for (const char* sql : {"CREATE TABLE T (ID INTEGER PRIMARY KEY, NAME VARCHAR(20))",
-                                "CREATE INDEX BYNAME ON T (NAME)", "INSERT INTO T VALUES (1, 'one')"}) {
-            Query q;
-            q.setDatabase(&s);
-            q.setSql(sql);
-            q.execSql();
-        }
-        Table from, to;
-        from.setDatabase(&s);
-        from.setTableName("T");
-        to.setDatabase(&dest);
-        to.setTableName(c.table == "D" ? "A" : c.table);
-        BatchMove move;
-        move.source = &from;
-        move.destination = &to;
-        move.mode = batCopy;
-        ASSERT_NO_THROW(move.execute());
-        EXPECT_EQ(move.movedCount(), 1);
+        vlm::test::copyIndexedTable(dir / ("src" + std::to_string(n++) + ".sqlite"), dest, c.table == "D" ? "A" : c.table);
     }
     auto names = [&](const std::string& table) {
         std::vector<std::string> out;

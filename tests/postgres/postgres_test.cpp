@@ -20,6 +20,7 @@
 #include "engine/session.h"
 #include "engine/storedproc.h"
 #include "engine/table.h"
+#include "fixtures/indexcopy.h"
 #include "fixtures/servers.h"
 
 namespace vlm::engine {
@@ -858,28 +859,7 @@ TEST_F(Postgres, CopiedTablesGetFreeIndexNames) {
     int n = 0;
     for (const std::string& table : std::vector<std::string>{"A", "B", "C", longName, "A"}) {
         SCOPED_TRACE(table);
-        std::string src = (dir / ("src" + std::to_string(n++) + ".sqlite")).string();
-        std::filesystem::remove(src);
-        Database s;
-        s.setDatabaseName("SQLITE:" + src);
-        for (const char* sql : {"CREATE TABLE T (ID INTEGER PRIMARY KEY, NAME VARCHAR(20))",
-                                "CREATE INDEX BYNAME ON T (NAME)", "INSERT INTO T VALUES (1, 'one')"}) {
-            Query q;
-            q.setDatabase(&s);
-            q.setSql(sql);
-            q.execSql();
-        }
-        Table from, to;
-        from.setDatabase(&s);
-        from.setTableName("T");
-        to.setDatabase(&dest);
-        to.setTableName(schema_ + "." + table);
-        BatchMove move;
-        move.source = &from;
-        move.destination = &to;
-        move.mode = batCopy;
-        ASSERT_NO_THROW(move.execute());
-        EXPECT_EQ(move.movedCount(), 1);
+        vlm::test::copyIndexedTable(dir / ("src" + std::to_string(n++) + ".sqlite"), dest, schema_ + "." + table);
     }
     auto names = [&](const std::string& table) {
         std::vector<std::string> out;

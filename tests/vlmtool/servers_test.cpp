@@ -16,22 +16,15 @@
 #include "engine/error.h"
 #include "engine/registry.h"
 #include "fixtures/servers.h"
+#include "runtool.h"
 
 namespace fs = std::filesystem;
 using namespace vlm::engine;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string shellQuote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using Result = vlm::test::ToolResult;
+using vlm::test::shellQuote;
 
 std::string upper(std::string s) {
     for (auto& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
@@ -108,22 +101,7 @@ protected:
     ConnectParams pgAdmin() const { return {"127.0.0.1:" + pgPort + "/vlmtest", {{"USER NAME", "pgtest"}}}; }
 
     Result run(const std::vector<std::string>& args) {
-        std::string cmd = "VLM_ENGINE_CFG=" + shellQuote(cfg) + " " + shellQuote(VLMTOOL_PATH);
-        for (const auto& a : args) cmd += " " + shellQuote(a);
-        auto errFile = dir / "stderr.txt";
-        cmd += " 2>" + shellQuote(errFile.string());
-        Result r;
-        FILE* p = ::popen(cmd.c_str(), "r");
-        if (!p) return r;
-        std::array<char, 4096> buf;
-        std::size_t n;
-        while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-        int st = ::pclose(p);
-        r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-        std::ifstream e(errFile, std::ios::binary);
-        std::stringstream s;
-        s << e.rdbuf();
-        r.err = s.str();
+        Result r = vlm::test::runVlmtool(cfg, dir, args);
         seen += r.out + r.err;
         return r;
     }

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "runtool.h"
 #include "tools/vlmtool/dumpwriter.h"
 
 namespace fs = std::filesystem;
@@ -17,23 +18,9 @@ using vlm::tools::DumpWriter;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string readAll(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-std::string shellQuote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using Result = vlm::test::ToolResult;
+using vlm::test::readAll;
+using vlm::test::shellQuote;
 
 class VlmtoolTest : public ::testing::Test {
 protected:
@@ -65,22 +52,7 @@ protected:
         ASSERT_EQ(rc, SQLITE_OK) << m;
     }
 
-    Result run(const std::vector<std::string>& args) {
-        std::string cmd = "VLM_ENGINE_CFG=" + shellQuote(cfg) + " " + shellQuote(VLMTOOL_PATH);
-        for (const auto& a : args) cmd += " " + shellQuote(a);
-        auto errFile = dir / "stderr.txt";
-        cmd += " 2>" + shellQuote(errFile.string());
-        Result r;
-        FILE* p = ::popen(cmd.c_str(), "r");
-        if (!p) return r;
-        std::array<char, 4096> buf;
-        std::size_t n;
-        while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-        int st = ::pclose(p);
-        r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-        r.err = readAll(errFile);
-        return r;
-    }
+    Result run(const std::vector<std::string>& args) { return vlm::test::runVlmtool(cfg, dir, args); }
 
     fs::path dir;
     std::string cfg, db;
