@@ -86,7 +86,6 @@ struct Dataset::Impl : Dataset::Hot {
     bool scanDone = false;
 
     // Position in the visible order: pos (in Hot).
-    bool bof = true, eof = true;
 
     // Edit buffer.
     std::vector<Value> buffer;
@@ -164,7 +163,7 @@ struct Dataset::Impl : Dataset::Hot {
             blocks.erase(victim);
         }
         lastLoaded = b;
-        cursor->fetchInto(kBlock, v);
+        cursor->fetchLazy(kBlock, v);   // rows are decoded when they are first read
         fetched += std::int64_t(v.size());
         if (v.size() < kBlock) count = b * std::int64_t(kBlock) + std::int64_t(v.size());
         return blocks.emplace(b, std::move(v)).first;
@@ -189,7 +188,24 @@ struct Dataset::Impl : Dataset::Hot {
         return std::int64_t(rows.size());
     }
 
+    // Decodes a row the cursor handed out undecoded, and the undecoded rows after it in its
+    // block, as a reader going on through the block will want them: one pass over many
+    // records costs less than one record at a time. An error is the row's own only.
+    void ready(const Row& r) {
+        if (!r.decoder) return;
+        r.ready();
+        if (!lastBlockRows || lastBlockRows->empty()) return;
+        const Row* end = lastBlockRows->data() + lastBlockRows->size();
+        if (&r < lastBlockRows->data() || &r >= end) return;
+        try {
+            for (const Row* p = &r + 1; p < end && p->decoder; ++p) p->ready();
+        } catch (const EngineError&) {
+            // that row reports it when it is read
+        }
+    }
+
     bool passes(const Row& r) {
+        ready(r);
         return filter.matches([&](int i) -> const Value& {
             return std::size_t(i) < r.values.size() ? r.values[std::size_t(i)] : nullValue();
         });
@@ -327,6 +343,7 @@ const Value& Field::valueSlow() const {
         return std::size_t(index_) < d.buffer.size() ? d.buffer[std::size_t(index_)] : nullValue();
     if (d.state == DatasetState::Inactive) return nullValue();
     const Row* r = d.vrow(d.pos);
+    if (r) d.ready(*r);
     return r && std::size_t(index_) < r->values.size() ? r->values[std::size_t(index_)] : nullValue();
 }
 
@@ -525,8 +542,8 @@ void Dataset::close() {
     if (d.state == DatasetState::Inactive) return;
     d.state = DatasetState::Inactive;
     d.buffer.clear();
+    d.resetCache();   // before the cursor: rows not yet decoded need it
     d.cursor.reset();
-    d.resetCache();
     d.pos = 0;
     d.bof = d.eof = true;
     d.calcValid = false;
@@ -548,9 +565,9 @@ void Dataset::refresh() {
     if (d.state != DatasetState::Browse) post();
     Bookmark b = bookmark();
     std::int64_t oldPos = d.pos;
+    d.resetCache();   // before the cursor: rows not yet decoded need it
     d.cursor.reset();
     d.cursor = openCursor();
-    d.resetCache();
     d.random = d.cursor->seek(0);
     try {
         if (b.valid()) {
@@ -672,8 +689,6 @@ std::int64_t Dataset::moveBy(std::int64_t distance) {
     return d.pos - start;
 }
 
-bool Dataset::eof() const { return impl_->eof; }
-bool Dataset::bof() const { return impl_->bof; }
 
 bool Dataset::isEmpty() {
     if (!active()) return true;
@@ -788,6 +803,7 @@ void Dataset::edit() {
     checkModify(*this);
     const Row* r = d.vrow(d.pos);
     if (!r) usage("Cannot perform this operation on an empty dataset");
+    d.ready(*r);
     d.original = *r;
     d.buffer = r->values;
     d.state = DatasetState::Edit;
@@ -889,7 +905,10 @@ const Row& Dataset::currentRow() const {
         d.scratch.values = d.buffer;
         return d.scratch;
     }
-    if (const Row* r = d.state == DatasetState::Inactive ? nullptr : d.vrow(d.pos)) return *r;
+    if (const Row* r = d.state == DatasetState::Inactive ? nullptr : d.vrow(d.pos)) {
+        d.ready(*r);
+        return *r;
+    }
     d.scratch = Row{};
     return d.scratch;
 }

@@ -104,8 +104,8 @@ public:
     void next();
     void prior();
     std::int64_t moveBy(std::int64_t distance);
-    bool eof() const;
-    bool bof() const;
+    bool eof() const { return hot_->eof; }
+    bool bof() const { return hot_->bof; }
     bool isEmpty();
     std::int64_t recordCount();           // without reading every row where the driver allows
     std::int64_t recNo() const;           // 1-based, 0 when empty
@@ -154,6 +154,7 @@ private:
         std::int64_t pos = 0;
         std::int64_t lastV = -1;
         const Row* lastRow = nullptr;
+        bool bof = true, eof = true;
     };
     struct Impl;   // : Hot
     std::unique_ptr<Impl> impl_;
@@ -162,10 +163,10 @@ private:
 
 inline const Value& Field::value() const {
     const Dataset::Hot& h = *owner_.hot_;
-    if (h.lastV == h.pos && h.state == DatasetState::Browse && !calculated_ && h.lastRow &&
+    if (h.lastV == h.pos && h.state == DatasetState::Browse && !calculated_ && h.lastRow && !h.lastRow->decoder &&
         std::size_t(index_) < h.lastRow->values.size())
         return h.lastRow->values[std::size_t(index_)];
-    return valueSlow();
+    return valueSlow();   // and a row not decoded yet
 }
 
 }  // namespace vlm::engine

@@ -59,6 +59,10 @@ public:
         out.clear();
         return fetch(maxRows, out);
     }
+    // Like fetchInto, but the rows may come undecoded (Row::ready() decodes them), for a
+    // reader that may not look at every row: a dataset's row cache. The cursor must outlive
+    // the rows it hands out undecoded.
+    virtual bool fetchLazy(std::size_t maxRows, std::vector<Row>& out) { return fetchInto(maxRows, out); }
     // Number of rows without reading them, -1 when the driver cannot tell cheaply.
     virtual std::int64_t rowCount() { return -1; }
     // Position so that the next fetch starts at row index (0-based). False when unsupported.

@@ -146,11 +146,33 @@ struct TableEntry {
     std::string fileName;    // FILENAME: full path of local tables, empty on servers
 };
 
+struct Row;
+
+// Decodes the values of a row handed out undecoded (Cursor::fetchLazy).
+class RowDecoder {
+public:
+    // Fills row.values and makes the row a plain one; throws, leaving the row undecoded, where
+    // the record cannot be decoded.
+    virtual void decodeRow(Row& row) const = 0;
+
+protected:
+    ~RowDecoder() = default;
+};
+
 // One row of a cursor. key identifies the row to its driver for updates (record number, rowid).
+// A row read by fetchLazy may come with its decoder and what that needs to find the stored
+// record again (stored, storedTag), its values not to be read until ready() decoded them.
 struct Row {
     std::vector<Value> values;
     Value key;
     bool deleted = false;    // dBase soft-deleted record shown by the soft-delete switch
+    const RowDecoder* decoder = nullptr;
+    const std::uint8_t* stored = nullptr;
+    std::uint64_t storedTag = 0;
+
+    void ready() const {
+        if (decoder) decoder->decodeRow(const_cast<Row&>(*this));
+    }
 };
 
 }  // namespace vlm::engine

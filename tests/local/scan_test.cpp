@@ -86,6 +86,56 @@ TEST_F(ScanFixture, DatasetReadsEveryRowForwardBackwardAndByJumps) {
     }
 }
 
+// A dataset decodes a row when it is read: rows passed over are not decoded, and a row read
+// long after it was fetched, its block of records read over since, is read again.
+TEST_F(ScanFixture, RowsPassedOverAreDecodedWhenReadLater) {
+    Table t;
+    t.setDatabaseName(dir.path());
+    t.setTableName("SCAN.DBF");
+    t.open();
+    std::size_t k = 0;
+    for (t.first(); !t.eof(); t.next()) ++k;   // no field read
+    EXPECT_EQ(k, visible.size());
+    t.last();
+    ASSERT_EQ(check(t, visible.back()), "");
+    for (std::int64_t n : {1, 2, 300, 5000, 12000, 1}) {
+        t.setRecNo(n);
+        ASSERT_EQ(check(t, visible[std::size_t(n - 1)]), "") << n;
+    }
+    t.setRecNo(7);
+    t.edit();   // the edit buffer starts from the decoded row
+    EXPECT_EQ(t.fieldByName("NAME").asString(), nameOf(visible[6]));
+    t.cancel();
+}
+
+// A damaged memo is the error of the row that holds it, when that row is read; the scan and
+// the other rows go on.
+TEST_F(ScanFixture, BadMemoPointerFailsOnlyTheRowThatHasIt) {
+    std::string dbt = vlm::test::readAll(dir / "SCAN.DBT");
+    vlm::test::writeAll(dir / "SCAN.DBT", dbt.substr(0, dbt.size() / 2));
+    Table t;
+    t.setDatabaseName(dir.path());
+    t.setTableName("SCAN.DBF");
+    t.open();
+    std::size_t k = 0;
+    for (t.first(); !t.eof(); t.next()) ++k;
+    EXPECT_EQ(k, visible.size());
+    std::size_t bad = visible.size() - 1;
+    while (memoOf(visible[bad]).isNull()) --bad;
+    t.setRecNo(std::int64_t(bad + 1));
+    try {
+        (void)t.fieldByName("ID").value();
+        ADD_FAILURE() << "no error for the memo past the end of the memo file";
+    } catch (const EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("Field NOTE: the memo pointer"), std::string::npos) << e.what();
+    }
+    EXPECT_THROW((void)t.fieldByName("NOTE").value(), EngineError);   // again, not a row left half decoded
+    t.setRecNo(std::int64_t(bad));
+    EXPECT_EQ(check(t, visible[bad - 1]), "");
+    t.setRecNo(1);
+    EXPECT_EQ(check(t, visible[0]), "");
+}
+
 TEST_F(ScanFixture, CurrentRowFollowsEditsDeletesAndFilters) {
     Table t;
     t.setDatabaseName(dir.path());

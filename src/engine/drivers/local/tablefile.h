@@ -46,6 +46,22 @@ public:
         readRecord(i, r);
         return r.values.at(std::size_t(field));
     }
+    // Record i as the format keeps it read, for formats that decode a record later
+    // (decodeStored); {nullptr} where they do not. tag tells the format whether it still
+    // holds those bytes.
+    struct Stored {
+        const std::uint8_t* bytes = nullptr;
+        std::uint64_t tag = 0;
+    };
+    virtual Stored storedRecord(std::int64_t) { return {}; }
+    // Decodes record i, which storedRecord gave as s, into values (fields() order): from
+    // those bytes while the format still holds them, else read again.
+    virtual void decodeStored(std::int64_t i, const Stored& s, std::vector<Value>& values) {
+        (void)s;
+        Row r;
+        readRecord(i, r);
+        values = std::move(r.values);
+    }
     virtual bool isDeleted(std::int64_t i) {
         Row r;
         readRecord(i, r);

@@ -24,6 +24,7 @@ namespace {
 
 constexpr std::size_t kBlockBytes = 1 << 17;   // records are read 128 KiB at a time
 constexpr std::size_t kPad = 8;
+constexpr std::size_t kBlocksKept = 8;   // blocks of records kept for rows decoded later
 
 // Eight bytes at a time (little-endian words: the first byte in the low bits).
 constexpr std::uint64_t kBlanks = 0x2020202020202020ull;
@@ -314,6 +315,7 @@ void DbfTable::reopen() {
                            std::string(options_.exclusive ? " and cannot be opened exclusively" : "")});
     memo_.reset();
     cacheCount_ = 0;
+    for (auto& b : blocks_) b.generation = ++generation_;   // rows not decoded yet read their record again
     readHeader();
 }
 
@@ -482,8 +484,13 @@ void DbfTable::loadBlock(std::int64_t i) {
     std::int64_t n = std::min(per, count_ - i);
     // kPad bytes after the last record: the decoders read fields eight bytes at a time.
     std::size_t bytes = std::size_t(n) * std::size_t(recordLen_);
-    cache_.resize(bytes + kPad);
-    file_->readExact(std::uint64_t(headerLen_) + std::uint64_t(i) * std::uint64_t(recordLen_), cache_.data(), bytes);
+    cacheCount_ = 0;   // a read that fails leaves no half-read block behind
+    if (blocks_.size() < kBlocksKept) blocks_.emplace_back(), cur_ = blocks_.size() - 1;
+    else cur_ = (cur_ + 1) % blocks_.size();
+    Block& b = blocks_[cur_];
+    b.generation = ++generation_;   // what rows found in this block before is gone
+    b.bytes.resize(bytes + kPad);
+    file_->readExact(std::uint64_t(headerLen_) + std::uint64_t(i) * std::uint64_t(recordLen_), b.bytes.data(), bytes);
     cacheFirst_ = i;
     cacheCount_ = n;
     if (memo_) memo_->forget();   // memos read ahead are no older than the records
@@ -494,7 +501,18 @@ const std::uint8_t* DbfTable::rawRecord(std::int64_t i) {
         checkIndex(i);
         loadBlock(i);
     }
-    return cache_.data() + std::size_t(i - cacheFirst_) * std::size_t(recordLen_);
+    return blocks_[cur_].bytes.data() + std::size_t(i - cacheFirst_) * std::size_t(recordLen_);
+}
+
+TableFile::Stored DbfTable::storedRecord(std::int64_t i) {
+    const std::uint8_t* rec = rawRecord(i);
+    return {rec, blocks_[cur_].generation << 8 | cur_};
+}
+
+void DbfTable::decodeStored(std::int64_t i, const Stored& s, std::vector<Value>& values) {
+    std::size_t slot = std::size_t(s.tag & 0xFF);
+    bool held = s.bytes && slot < blocks_.size() && blocks_[slot].generation == s.tag >> 8;
+    decodeValues(held ? s.bytes : rawRecord(i), values);
 }
 
 MemoFile& DbfTable::memo() {
@@ -840,10 +858,16 @@ void DbfTable::encode(std::uint8_t* rec, std::size_t fi, const Value& v) {
 
 void DbfTable::readRecord(std::int64_t i, Row& row) {
     const std::uint8_t* rec = rawRecord(i);
-    // Decoded over what row held: a recycled row keeps its vector and its text buffers, and a
-    // value of the same type is overwritten in place.
-    row.values.resize(defs_.size());
-    Value* out = row.values.data();
+    decodeValues(rec, row.values);
+    row.key.setScalar<std::int64_t>(i);
+    row.deleted = rec[0] == '*';
+}
+
+void DbfTable::decodeValues(const std::uint8_t* rec, std::vector<Value>& values) {
+    // Decoded over what values held: a recycled row keeps its vector and its text buffers, and
+    // a value of the same type is overwritten in place.
+    values.resize(defs_.size());
+    Value* out = values.data();
     auto emit = [&out](auto&& x) {
         using T = std::decay_t<decltype(x)>;
         if constexpr (std::is_same_v<T, std::string_view>) out->setText(x);
@@ -885,8 +909,6 @@ void DbfTable::readRecord(std::int64_t i, Row& row) {
         }
         decodeWith(rec, f, emit);
     }
-    row.key.setScalar<std::int64_t>(i);
-    row.deleted = rec[0] == '*';
 }
 
 Value DbfTable::readField(std::int64_t i, int field) {
@@ -900,7 +922,7 @@ bool DbfTable::isDeleted(std::int64_t i) { return rawRecord(i)[0] == '*'; }
 void DbfTable::writeRecord(std::int64_t i, const std::uint8_t* rec) {
     file_->write(std::uint64_t(headerLen_) + std::uint64_t(i) * std::uint64_t(recordLen_), rec, std::size_t(recordLen_));
     if (i >= cacheFirst_ && i < cacheFirst_ + cacheCount_)
-        std::memcpy(cache_.data() + std::size_t(i - cacheFirst_) * std::size_t(recordLen_), rec, std::size_t(recordLen_));
+        std::memcpy(blocks_[cur_].bytes.data() + std::size_t(i - cacheFirst_) * std::size_t(recordLen_), rec, std::size_t(recordLen_));
     indexDirty_ = indexDirty_ || hasIndexes();
 }
 

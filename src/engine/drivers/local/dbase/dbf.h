@@ -32,6 +32,8 @@ public:
 
     std::int64_t recordCount() override;
     void readRecord(std::int64_t i, Row& row) override;
+    Stored storedRecord(std::int64_t i) override;
+    void decodeStored(std::int64_t i, const Stored& s, std::vector<Value>& values) override;
     Value readField(std::int64_t i, int field) override;
     bool isDeleted(std::int64_t i) override;
     std::int64_t appendRecord(const std::vector<Value>& values) override;
@@ -135,7 +137,16 @@ private:
     enum class Plan : std::uint8_t { General, Text, Integer, Float, Date, Logical };
     std::vector<Plan> plan_;
     void planFields();
-    std::vector<std::uint8_t> cache_;
+    void decodeValues(const std::uint8_t* rec, std::vector<Value>& values);
+    // The last blocks of records read, the latest (blocks_[cur_]) holding records cacheFirst_..;
+    // rows decoded later find their record in the older ones until those are read over.
+    struct Block {
+        std::vector<std::uint8_t> bytes;
+        std::uint64_t generation = 0;
+    };
+    std::vector<Block> blocks_;
+    std::size_t cur_ = 0;
+    std::uint64_t generation_ = 0;
     Bytes memoBuf_;   // the last memo read, its storage reused
     std::int64_t cacheFirst_ = 0, cacheCount_ = 0;
     bool indexDirty_ = false;

@@ -66,7 +66,7 @@ bool namesIdentifier(const std::string& expr, const std::string& name) {
 
 // Rows of one table: record numbers in the order shown, built lazily from the deleted flags
 // (and the sort fields) so that a plain open reads nothing but the header.
-class TableCursor : public Cursor {
+class TableCursor : public Cursor, private RowDecoder {
 public:
     TableCursor(std::unique_ptr<TableFile> t, const TableOpenOptions& o) : t_(std::move(t)), opt_(o) {
         identity_ = o.indexFieldNames.empty() && (o.showDeleted || !t_->supportsSoftDelete());
@@ -104,6 +104,19 @@ public:
             throw;
         }
     }
+    // Rows hand over the stored record alone where the format allows; a dataset decodes only
+    // the rows it shows or reads.
+    bool fetchLazy(std::size_t maxRows, std::vector<Row>& out) override {
+        lazy_ = true;
+        try {
+            bool more = fetchInto(maxRows, out);
+            lazy_ = false;
+            return more;
+        } catch (...) {
+            lazy_ = false;
+            throw;
+        }
+    }
     bool canModify() const override { return true; }
     Row insertRow(const std::vector<Value>& values) override {
         std::int64_t i = t_->appendRecord(values);
@@ -135,6 +148,34 @@ public:
     TableFile& table() { return *t_; }
 
 private:
+    // Record i into r: decoded, or during fetchLazy as the stored record for decodeRow.
+    void load(std::int64_t i, Row& r) {
+        if (lazy_) {
+            TableFile::Stored s = t_->storedRecord(i);
+            if (s.bytes) {
+                // values keep what the recycled row held until decodeRow overwrites them in
+                // place; nobody reads them before, every read of a row goes through ready()
+                r.decoder = this;
+                r.stored = s.bytes;
+                r.storedTag = s.tag;
+                r.key.setScalar<std::int64_t>(i);
+                r.deleted = s.bytes[0] == '*';
+                return;
+            }
+        }
+        r.decoder = nullptr;   // a recycled row may have been a lazy one
+        t_->readRecord(i, r);
+    }
+    void decodeRow(Row& r) const override {
+        try {
+            t_->decodeStored(r.key.asInteger(), {r.stored, r.storedTag}, r.values);
+        } catch (...) {
+            r.values.clear();
+            throw;
+        }
+        r.decoder = nullptr;
+    }
+
     // A front-to-back read with deleted records hidden: the records are read once, skipping
     // the deleted ones as they come, instead of a first pass over every deleted flag.
     // Reads up to maxRows rows, each into the row slot() hands out.
@@ -143,7 +184,7 @@ private:
         std::int64_t n = rowCount();
         for (std::size_t k = 0; k < maxRows && pos_ < n; ++k, ++pos_) {
             Row& r = slot();
-            t_->readRecord(identity_ ? pos_ : order_[std::size_t(pos_)], r);
+            load(identity_ ? pos_ : order_[std::size_t(pos_)], r);
             if (!opt_.showDeleted) r.deleted = false;
         }
         return pos_ < n;
@@ -154,7 +195,7 @@ private:
         for (std::size_t k = 0; k < maxRows && scanRec_ < n; ++scanRec_) {
             if (t_->isDeleted(scanRec_)) continue;
             Row& r = slot();
-            t_->readRecord(scanRec_, r);
+            load(scanRec_, r);
             r.deleted = false;
             ++k, ++pos_, ++scanPos_;
         }
@@ -201,6 +242,7 @@ private:
     std::vector<std::int64_t> order_;
     std::int64_t pos_ = 0;
     std::int64_t scanPos_ = 0, scanRec_ = 0;   // row scanPos_ of the lazy read is record scanRec_
+    bool lazy_ = false;   // in fetchLazy
 };
 
 bool matchPattern(const std::string& ext, const std::string& pattern) {
