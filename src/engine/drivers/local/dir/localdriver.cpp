@@ -168,7 +168,7 @@ private:
     }
     void decodeRow(Row& r) const override {
         try {
-            t_->decodeStored(r.key.asInteger(), {r.stored, r.storedTag}, r.values);
+            t_->decodeStored(r.key.get<std::int64_t>(), {r.stored, r.storedTag}, r.values);
         } catch (...) {
             r.values.clear();
             throw;
