@@ -15,6 +15,8 @@ targets=$(echo "$all" | grep -v seeds)
 seeders=$(echo "$all" | grep '_seeds$' || true)
 ninja -C "$BUILD" $targets $seeders
 CORPUS="$BUILD/corpus"
+# The seeds are written afresh each run (the tables they are cut from are made anew).
+rm -rf "$CORPUS/src"
 for s in $seeders; do "$BUILD/bin/$s" "$CORPUS"; done
 status=0
 for t in $targets; do

@@ -189,7 +189,9 @@ TEST_F(Fixture, LocalDdlCreatesIndexesAltersAndDrops) {
                          Bad{"create table \"X.DBF\" (A VARCHAR2(3))", "Unsupported column type VARCHAR2 for column A"},
                          Bad{"ALTER TABLE \"ORDERS.DBF\" RENAME TO X", "Unsupported clause in ALTER TABLE: RENAME"},
                          Bad{"create table \"X.DBF\" (A CHAR(3), PRIMARY KEY (A))", "PRIMARY KEY is not supported on dBase tables"},
-                         Bad{"ALTER TABLE ORDERS.DBF DROP NOSUCH", "Field NOSUCH not found in table ORDERS.DBF"}})
+                         Bad{"ALTER TABLE ORDERS.DBF DROP NOSUCH", "Field NOSUCH not found in table ORDERS.DBF"},
+                         Bad{"create table \"X.DBF\" (B NUMERIC(10,29999999999999))", "Invalid scale 29999999999999 of B in CREATE TABLE"},
+                         Bad{"create table \"X.DBF\" (A CHAR(99999))", "Invalid size 99999 of A in CREATE TABLE"}})
         EXPECT_EQ(error([&] { exec(b.sql); }), b.message) << b.sql;
     EXPECT_FALSE(posixFileSystem().exists(dir / "X.DBF"));
 }

@@ -137,6 +137,15 @@ private:
     std::vector<Token> t_;
 };
 
+// A size or scale: a whole number a field can have (the largest a local format allows is
+// far below the bound).
+int sizeNumber(const std::string& text, const std::string& what, const std::string& col, const std::string& where) {
+    bool whole = !text.empty() && text.size() <= 5 &&
+                 std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!whole || std::stoi(text) > 65535) syntax("Invalid " + what + " " + text + " of " + col + " in " + where);
+    return std::stoi(text);
+}
+
 FieldDef parseColumn(Parser& p, const std::string& where) {
     std::string col = p.name(where);
     if (p.peek().type != Token::Word) p.unexpected(where, "a type for " + col);
@@ -146,10 +155,10 @@ FieldDef parseColumn(Parser& p, const std::string& where) {
     int size = -1, scale = -1;
     if (p.acceptPunct('(')) {
         if (p.peek().type != Token::Number) p.unexpected(where, "a size");
-        size = std::stoi(p.next().text);
+        size = sizeNumber(p.next().text, "size", col, where);
         if (p.acceptPunct(',')) {
             if (p.peek().type != Token::Number) p.unexpected(where, "a scale");
-            scale = std::stoi(p.next().text);
+            scale = sizeNumber(p.next().text, "scale", col, where);
         }
         p.expectPunct(')', where);
     }
