@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need. Quick when all are there.
 set -euo pipefail
 PKGS=(build-essential cmake ninja-build pkg-config
-      qt6-base-dev qt6-tools-dev qt6-l10n-tools libgl-dev
+      qt6-base-dev qt6-tools-dev qt6-l10n-tools libgl-dev libxcb1-dev
       libsqlite3-dev sqlite3 unixodbc unixodbc-dev libsqliteodbc odbc-postgresql
       firebird3.0-server-core firebird3.0-utils libfbclient2 firebird-dev firebird3.0-server
       libpq-dev postgresql libgtest-dev libgmock-dev libxlsxwriter-dev xvfb ccache pxlib-dev pxlib1

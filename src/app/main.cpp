@@ -1,10 +1,12 @@
 // Vlm32: program start. Splash window by "SHOWSTARTFORM", the main window (which runs its
 // start-up), the shared text window, then the message loop.
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QScreen>
 #include <QSessionManager>
 
+#include "shell/endsignals.h"
 #include "shell/formmain.h"
 #include "shell/pictures.h"
 #include "shell/shelllogic.h"
@@ -38,6 +40,9 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before any database client library loads: one that installs its own handlers later
+    // passes these signals on to ours.
+    vlm::shell::installEndSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vlm32"));
     QApplication::setApplicationDisplayName(QStringLiteral("Velmar 32"));
@@ -63,18 +68,44 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents();
     }
 
-    auto* form = new vlm::shell::TForm1(programDir, hooks, splash);
-    form->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(form, &vlm::shell::TForm1::mainWindowClosed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, form, [form](QSessionManager& manager) {
-        if (!manager.allowsInteraction() || !form->queryEndSession()) manager.cancel();
+    // SIGTERM, SIGINT and SIGHUP end the program as a session end does. A signal that comes
+    // while the main window is still starting up ends it once the start-up is done.
+    QPointer<vlm::shell::TForm1> form;
+    bool endRequested = false;
+    vlm::shell::watchEndSignals(&app, [&form, &endRequested](int) {
+        endRequested = true;
+        if (form) {
+            form->endSession();
+            return;
+        }
+        for (int guard = 0; guard < 32; ++guard) {   // a start-up dialog must not hold the end up
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal) break;
+            if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
+            else modal->close();
+        }
+    });
+
+    auto* built = new vlm::shell::TForm1(programDir, hooks, splash);
+    // The panels' start-up may have loaded a client library that took the signals over.
+    vlm::shell::installEndSignals();
+    built->setAttribute(Qt::WA_DeleteOnClose);
+    form = built;
+    QObject::connect(built, &vlm::shell::TForm1::mainWindowClosed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, built, [built](QSessionManager& manager) {
+        if (!manager.allowsInteraction() || !built->queryEndSession()) manager.cancel();
         else manager.release();
     });
     if (QCoreApplication::arguments().contains(QStringLiteral("--bench-startup")))
-        form->installEventFilter(new FirstPaintQuit(form));
-    form->show();
-    form->textViewer();  // the shared text window, created hidden
-    QPointer<vlm::shell::TForm1> guard(form);
+        built->installEventFilter(new FirstPaintQuit(built));
+    built->show();
+    built->textViewer();  // the shared text window, created hidden
+    QPointer<vlm::shell::TForm1> guard(built);
+    if (endRequested) {
+        // A start-up cut short (its dialogs rejected) leaves the settings file as it was.
+        built->settings().autoSave = false;
+        QMetaObject::invokeMethod(built, &vlm::shell::TForm1::endSession, Qt::QueuedConnection);
+    }
     const int rc = app.exec();
     delete guard.data();  // a window still open at the end (benchmark, session end) goes with its children
     return rc;

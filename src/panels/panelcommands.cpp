@@ -260,6 +260,7 @@ void TPanels::startSearch() {
     int f = focusedIndex(s);
     for (int i = 0; i < t->topLevelItemCount(); ++i)
         if (i != f) t->topLevelItem(i)->setSelected(false);
+    updateStatus(s);
     form_.searchPanel()->show();
     searching_ = true;
     searchConnection_ = connect(form_.searchEdit(), &QLineEdit::textChanged, this, &TPanels::searchStep);
@@ -281,6 +282,8 @@ void TPanels::searchStep(const QString& typed) {
         int f = focusedIndex(s);
         if (f >= 0) t->topLevelItem(f)->setSelected(false);
         selectOnly(s, i);
+        // The status bar and the size bar show the item found, as a key in the list would.
+        clickOrKeyRelease(s);
         return;
     }
 }

@@ -103,8 +103,20 @@ TPanels::TPanels(shell::TForm1& form, std::string programDir)
             if (QMenu* m = form_.panelPopup()) m->popup(v->viewport()->mapToGlobal(at));
         });
     }
+    // The selected count follows every change of a list's selection: keys, mouse, search and
+    // group selection alike. Changes come one item at a time, so the count is taken once
+    // they are all in.
+    for (Side s : {Side::Left, Side::Right})
+        connect(tree(s)->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+            if (selectionCountPending_) return;
+            selectionCountPending_ = true;
+            QMetaObject::invokeMethod(this, [this] {
+                selectionCountPending_ = false;
+                form_.statusPanel(2)->setText(QString::number(selectedCount(active())));
+            }, Qt::QueuedConnection);
+        });
     form_.searchEdit()->installEventFilter(this);
-    // A long database name in a title is cut, never widens the window.
+    // A long database name in a title is elided, never widens the window.
     for (Side s : {Side::Left, Side::Right}) {
         QSizePolicy p = form_.panelTitle(s)->sizePolicy();
         p.setHorizontalPolicy(QSizePolicy::Ignored);
@@ -470,7 +482,9 @@ void TPanels::fillList(Side s, bool sqlBased, const std::string& loginUser) {
 
 void TPanels::updateTitle(Side s) {
     const PanelSettings& p = panelSettings(s);
-    form_.panelTitle(s)->setText(toQ(p.databaseName + " : " + p.userName));
+    const QString title = toQ(p.databaseName + " : " + p.userName);
+    form_.panelTitle(s)->setText(title);
+    form_.panelTitle(s)->setToolTip(title);   // the label shows a long name elided
 }
 
 void TPanels::retitleColumns() {

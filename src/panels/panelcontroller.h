@@ -168,6 +168,7 @@ private:
     ViewStyle view_ = ViewStyle::Report;
     bool gridLines_ = false;
     bool searching_ = false;
+    bool selectionCountPending_ = false;
     QPointer<TFormOptions> options_;
     QPointer<TFormSelectDB> select_;
     QMetaObject::Connection searchConnection_;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -19,13 +20,17 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "shell/errordisplay.h"
+#include "shell/keyboardlayout.h"
 #include "shell/language.h"
+#include "shell/paneltitle.h"
 #include "shell/pictures.h"
 #include "shell/qtext.h"
 #include "shell/startform.h"
@@ -209,7 +214,7 @@ void TForm1::buildPanel(Side side) {
     auto* col = new QVBoxLayout(frame);
     col->setContentsMargins(0, 0, 0, 0);
     col->setSpacing(0);
-    title_[i] = new QLabel(frame);
+    title_[i] = new TPanelTitle(frame);
     title_[i]->setObjectName(kSideNames[i][1]);
     title_[i]->setFixedHeight(25);
     title_[i]->setAlignment(Qt::AlignCenter);
@@ -281,6 +286,42 @@ void TForm1::applyResizeRule() {
     const auto buttons = findChildren<QPushButton*>();
     for (QPushButton* b : buttons)
         if (b->property("tag").toInt() == 99) b->setFixedWidth(m.functionKeyWidth);
+    fitFunctionKeyCaptions();
+}
+
+int TForm1::functionKeyTextWidth(const QPushButton* b) const {
+    QStyleOptionButton opt;
+    opt.initFrom(b);
+    opt.rect = QRect(0, 0, b->minimumWidth() == b->maximumWidth() ? b->maximumWidth() : b->width(), b->height());
+    opt.text = b->text();
+    // The label is drawn centred in the contents rectangle; keep a pixel clear on each side.
+    return b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b).width() - 2;
+}
+
+void TForm1::fitFunctionKeyCaptions() {
+    if (!toolBar2_) return;
+    QList<QPushButton*> keys;
+    for (QPushButton* b : toolBar2_->findChildren<QPushButton*>())
+        if (b->property("tag").toInt() == 99) keys << b;
+    if (keys.isEmpty()) return;
+    // One size for the whole row: the largest, down to 6 points, at which every caption fits
+    // its button. The captions themselves stay as they are.
+    const QFont base = toolBar2_->font();
+    QFont f = base;
+    const qreal full = base.pointSizeF() > 0 ? base.pointSizeF() : 9.0;
+    for (qreal size = full; size >= 6.0; size -= 0.5) {
+        f.setPointSizeF(size);
+        const QFontMetrics fm(f);
+        bool fits = true;
+        for (const QPushButton* b : keys)
+            if (fm.horizontalAdvance(b->text()) > functionKeyTextWidth(b)) {
+                fits = false;
+                break;
+            }
+        if (fits) break;
+    }
+    for (QPushButton* b : keys)
+        if (b->font() != f) b->setFont(f);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -290,9 +331,16 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 void TForm1::updateKeyboardIndicator() {
     if (!status_[5]) return;
+    // The input method's language; without one (the "C" locale of a bare X server), the
+    // layout the X server was set up with; else nothing.
     QString lang;
     if (QInputMethod* im = QGuiApplication::inputMethod()) lang = im->locale().name();
-    status_[5]->setText(toQ(keyboardIndicator(layoutNameOfLanguage(fromQ(lang)))));
+    std::string shown = keyboardIndicatorOfLanguage(fromQ(lang));
+    if (shown.empty()) {
+        static const std::string xkb = languageOfXkbLayout(fromQ(xkbLayoutName()));
+        shown = keyboardIndicatorOfLanguage(xkb);
+    }
+    status_[5]->setText(toQ(shown));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -371,6 +419,22 @@ bool TForm1::queryEndSession() {
     box.exec();
     // The session may end once the user has agreed to quit and the shutdown has run.
     return close() && shutdownDone_;
+}
+
+void TForm1::endSession() {
+    // A modal dialog's loop must return before the window goes: reject them first and come
+    // back once their loops have unwound.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && ++endSessionRounds_ < 50) {
+        for (int guard = 0; modal && guard < 32; ++guard, modal = QApplication::activeModalWidget()) {
+            if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
+            else modal->close();
+        }
+        QMetaObject::invokeMethod(this, &TForm1::endSession, Qt::QueuedConnection);
+        return;
+    }
+    shutdownStep();
+    close();
 }
 
 void TForm1::changeEvent(QEvent* event) {

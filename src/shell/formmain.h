@@ -99,6 +99,9 @@ public:
     void shutdownStep();
     // The desktop asks whether the session may end: true when the program has shut down.
     bool queryEndSession();
+    // The session ends or the program is told to end (SIGTERM): open modal dialogs are
+    // rejected, the shutdown runs without the exit question and the window closes.
+    void endSession();
     void showHelpContents();
     void showReferenceHelp(const std::string& fileName);
     THelpForm* helpForm() const { return helpForm_; }
@@ -145,6 +148,9 @@ private:
     void applySettingsToChecks();
     void takeChecksIntoSettings();
     void applyResizeRule();
+    // The function-key captions' font: as large as lets every caption fit its button.
+    void fitFunctionKeyCaptions();
+    int functionKeyTextWidth(const QPushButton* button) const;
     void updateKeyboardIndicator();
     QAction* addItem(QMenu* menu, const char* name, bool bound = false);
     QMenu* addSubMenu(QMenu* parent, const char* name);
@@ -158,6 +164,7 @@ private:
     Side activePanel_ = Side::Left;
     bool shutdownDone_ = false;
     bool startFormShown_ = false;
+    int endSessionRounds_ = 0;
 
     QToolBar* toolBar1_ = nullptr;
     QSplitter* panelMain_ = nullptr;

@@ -32,6 +32,7 @@ void TForm1::applyLanguageTexts(int setting) {
         if (auto* w = findChild<QWidget*>(QString::fromLatin1(e.name))) w->setToolTip(hintText(t));
     }
     setWindowTitle(toQ(mainCaption(setting)));
+    fitFunctionKeyCaptions();   // the other language's captions may be longer
     if (tray_) tray_->setToolTip(QStringLiteral("Velmar 32"));
     status_[1]->setText(toQ(tablesWord(setting)));
     status_[3]->setText(toQ(selectedWord(setting)));

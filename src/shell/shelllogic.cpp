@@ -41,6 +41,37 @@ std::string layoutNameOfLanguage(std::string_view language) {
     return {};
 }
 
+std::string keyboardIndicatorOfLanguage(std::string_view language) {
+    std::string code;
+    for (char c : language) {
+        if (c == '_' || c == '-' || c == '.' || c == '@') break;
+        code += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    if (code.empty() || code == "c" || code == "posix") return {};
+    if (layoutNameOfLanguage(code) == "00000419") return "Рус";
+    if (layoutNameOfLanguage(code) == "00000409") return "Eng";
+    for (char c : code)
+        if (c < 'a' || c > 'z') return {};
+    code[0] = static_cast<char>(code[0] - 32);
+    return code.substr(0, 3);
+}
+
+std::string languageOfXkbLayout(std::string_view layout) {
+    std::string first;
+    for (char c : layout) {
+        if (c == ',' || c == '(' || c == ':' || c == '+') break;
+        first += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    // The layouts named after a country rather than a language.
+    static const std::pair<const char*, const char*> kCountries[] = {
+        {"us", "en"}, {"gb", "en"}, {"au", "en"}, {"ie", "en"}, {"ua", "uk"}, {"by", "be"},
+        {"se", "sv"}, {"dk", "da"}, {"cz", "cs"}, {"gr", "el"}, {"jp", "ja"}, {"kr", "ko"},
+        {"ee", "et"}, {"ge", "ka"}, {"kz", "kk"}, {"br", "pt"}, {"latam", "es"}, {"cn", "zh"}};
+    for (const auto& [country, language] : kCountries)
+        if (first == country) return language;
+    return first;
+}
+
 namespace {
 bool readLines(const std::string& path, std::vector<std::string>& out) {
     std::ifstream f(path, std::ios::binary);

@@ -34,6 +34,13 @@ MainLayout mainLayout(int windowWidth, int splitterWidth, int statusBarWidth);
 std::string keyboardIndicator(std::string_view layoutName);
 // The layout name of a language code such as "ru" or "en_US" ("" when unknown).
 std::string layoutNameOfLanguage(std::string_view language);
+// The indicator of the status bar for the keyboard's language ("ru_RU", "en", "de_DE"):
+// "Рус", "Eng", otherwise the language code with a capital ("De"); "" when the language is
+// not known ("", "C", "POSIX").
+std::string keyboardIndicatorOfLanguage(std::string_view language);
+// The language of an X keyboard layout name such as "us", "gb", "ru" or "de(nodeadkeys)";
+// the first of a list ("us,ru") is taken.
+std::string languageOfXkbLayout(std::string_view layout);
 
 // The three keyword dictionaries, one word per line, loaded in order. The first file that
 // cannot be read ends the load: error names it, it and the files after it stay empty.

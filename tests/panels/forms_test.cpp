@@ -86,6 +86,7 @@ private slots:
         QVERIFY(panels_->itemCount(Side::Left) > 0);
         QCOMPARE(panels_->itemCount(Side::Right), panels_->itemCount(Side::Left));
         QCOMPARE(form_->panelTitle(Side::Left)->text(), QString::fromStdString(demoLeft_ + " : U"));
+        QCOMPARE(form_->panelTitle(Side::Left)->toolTip(), QString::fromStdString(demoLeft_ + " : U"));
         QCOMPARE(panels_->focusedIndex(Side::Left), 0);
         QCOMPARE(panels_->focusedIndex(Side::Right), 0);
         QCOMPARE(form_->statusPanel(0)->text(), QString::number(panels_->itemCount(Side::Left)));
@@ -149,10 +150,24 @@ private slots:
         const QString last = all.back();
         const QString typed = last.left(3).toLower();
         panels_->listView(Side::Left)->setFocus();
+        panels_->restoreFocus(Side::Left);
+        panels_->groupSelectWithMask(Side::Left, true, QStringLiteral("*"));
+        QCOMPARE(form_->statusPanel(2)->text(), QString::number(all.size()));
         QTest::keyClick(panels_->listView(Side::Left), Qt::Key_S, Qt::ControlModifier);
         QVERIFY(form_->searchPanel()->isVisibleTo(form_));
+        // The search keeps only the focused item selected, and the status bar says so.
+        QCOMPARE(form_->statusPanel(2)->text(), QStringLiteral("1"));
         QTest::keyClicks(form_->searchEdit(), typed);
-        QCOMPARE(panels_->itemCaption(Side::Left, panels_->focusedIndex(Side::Left)).left(3), last.left(3));
+        const int found = panels_->focusedIndex(Side::Left);
+        QCOMPARE(panels_->itemCaption(Side::Left, found).left(3), last.left(3));
+        // Each step shows the item found: the selected count and the size bar follow it.
+        QCOMPARE(form_->statusPanel(2)->text(), QStringLiteral("1"));
+        QCOMPARE(form_->sizeName(Side::Left)->text(), panels_->itemCaption(Side::Left, found));
+        // A selection changed while the search runs is counted too.
+        panels_->tree(Side::Left)->topLevelItem(found == 0 ? 1 : 0)->setSelected(true);
+        QTRY_COMPARE(form_->statusPanel(2)->text(), QStringLiteral("2"));
+        panels_->tree(Side::Left)->topLevelItem(found == 0 ? 1 : 0)->setSelected(false);
+        QTRY_COMPARE(form_->statusPanel(2)->text(), QStringLiteral("1"));
         QTest::keyClick(form_->searchEdit(), Qt::Key_Escape);
         QVERIFY(!form_->searchPanel()->isVisibleTo(form_));
         QVERIFY(form_->searchEdit()->text().isEmpty());

@@ -121,6 +121,20 @@ TEST(StartUp, ResizeRuleAndKeyboardIndicator) {
     EXPECT_EQ(keyboardIndicator(layoutNameOfLanguage("de_DE")), "Not");
 }
 
+TEST(StartUp, KeyboardIndicatorOfTheLanguageIsNeverNot) {
+    struct Case { const char* language; const char* shown; } cases[] = {
+        {"ru_RU", "Рус"}, {"ru", "Рус"}, {"en_US", "Eng"}, {"en-GB", "Eng"}, {"EN", "Eng"},
+        {"de_DE", "De"}, {"fr_FR.UTF-8", "Fr"},
+        // Not known: nothing rather than a word that reads like an answer.
+        {"", ""}, {"C", ""}, {"POSIX", ""}, {"C.UTF-8", ""}, {"1x", ""}};
+    for (const Case& c : cases) EXPECT_EQ(keyboardIndicatorOfLanguage(c.language), c.shown) << c.language;
+    struct Layout { const char* layout; const char* language; } layouts[] = {
+        {"us", "en"}, {"gb", "en"}, {"ru", "ru"}, {"us,ru", "en"}, {"ru,us", "ru"},
+        {"de(nodeadkeys)", "de"}, {"ua", "uk"}, {"", ""}};
+    for (const Layout& l : layouts) EXPECT_EQ(languageOfXkbLayout(l.layout), l.language) << l.layout;
+    EXPECT_EQ(keyboardIndicatorOfLanguage(languageOfXkbLayout("us")), "Eng");
+}
+
 class TempDir : public ::testing::Test {
 protected:
     void SetUp() override {
