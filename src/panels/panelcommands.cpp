@@ -339,7 +339,7 @@ void TPanels::sortButton(bool sorted) {
 }
 
 void TPanels::setScope(Side s, Scope sc) {
-    ListScope l{panelSettings(s).systemTables, panelSettings(s).userTables};
+    ListScope l = listScope(panelSettings(s).systemTables, panelSettings(s).userTables);
     panels::setScope(l, sc);
     panelSettings(s).systemTables = l.systemTables;
     panelSettings(s).userTables = l.userTablesOnly;

@@ -149,7 +149,7 @@ void TPanels::loadSettings(shell::ShellSettings& shellSettings) {
             a->setChecked(panelSettings(s).filterOn);
         }
     }
-    Scope sc = scopeOf(ListScope{settings_.left.systemTables, settings_.left.userTables});
+    Scope sc = scopeOf(listScope(settings_.left.systemTables, settings_.left.userTables));
     const char* button = sc == Scope::UserTables ? "BUser" : sc == Scope::AllTables ? "BSysAll" : "BAll";
     if (QToolButton* b = form_.toolButton(toQ(button))) b->setChecked(true);
     if (QToolButton* b = form_.toolButton(QStringLiteral("BFilter"))) b->setChecked(settings_.left.filterOn);
@@ -506,7 +506,7 @@ void TPanels::retitleColumns() {
 void TPanels::panelEntry(Side s) {
     form_.setActivePanel(s);
     const PanelSettings& p = panelSettings(s);
-    Scope sc = scopeOf(ListScope{p.systemTables, p.userTables});
+    Scope sc = scopeOf(listScope(p.systemTables, p.userTables));
     const char* b = sc == Scope::UserTables ? "BUser" : sc == Scope::AllTables ? "BSysAll" : "BAll";
     if (QToolButton* tb = form_.toolButton(toQ(b))) tb->setChecked(true);
     if (QToolButton* tb = form_.toolButton(toQ(p.sorted ? "BSort" : "BUnSort"))) tb->setChecked(true);
@@ -606,7 +606,7 @@ void TPanels::enableMenusByServerKind() {
 
 void TPanels::updateScopeChecks(Side s) {
     const PanelSettings& p = panelSettings(s);
-    Scope sc = scopeOf(ListScope{p.systemTables, p.userTables});
+    Scope sc = scopeOf(listScope(p.systemTables, p.userTables));
     const char* names[3] = {sideName(s, "NAllSystablesLeft", "NAllSystablesRight"),
                             sideName(s, "NAllTablesLeft", "NAllTablesRight"),
                             sideName(s, "NUserTablesLeft", "NUserTablesRight")};

@@ -64,6 +64,13 @@ struct ListScope {
     bool except = false;            // "LeftFilterExcept"
     std::string loginUser;          // the panel's saved user name
 };
+// The scope of a panel's two list switches, no filter.
+inline ListScope listScope(bool systemTables, bool userTablesOnly) {
+    ListScope s;
+    s.systemTables = systemTables;
+    s.userTablesOnly = userTablesOnly;
+    return s;
+}
 
 // Whether the engine's NAME is listed under the scope: the user-tables rule, then the two masks
 // while the filter is on (the except flag inverts each mask's result).
