@@ -24,6 +24,13 @@ const char* fieldTypeName(FieldType t) {
 namespace {
 
 std::string dateText(const Date& d) {
+    if (d.year >= 0 && d.year <= 9999 && d.month >= 0 && d.month <= 99 && d.day >= 0 && d.day <= 99) {
+        // The common case without printf: a dump writes one per date field of every row.
+        char b[10] = {char('0' + d.year / 1000), char('0' + d.year / 100 % 10), char('0' + d.year / 10 % 10),
+                      char('0' + d.year % 10), '-', char('0' + d.month / 10), char('0' + d.month % 10), '-',
+                      char('0' + d.day / 10), char('0' + d.day % 10)};
+        return std::string(b, sizeof b);
+    }
     char b[32];
     std::snprintf(b, sizeof b, "%04d-%02d-%02d", d.year, d.month, d.day);
     return b;
@@ -41,12 +48,16 @@ std::string timeText(const Time& t) {
 std::string floatText(double d) {
     if (std::isnan(d)) return "NaN";
     if (std::isinf(d)) return d > 0 ? "Inf" : "-Inf";
+    // %.15g, or more digits where that does not read back (to_chars formats as printf would).
     char b[64];
+    char* end = b;
     for (int prec = 15; prec <= 17; ++prec) {
-        std::snprintf(b, sizeof b, "%.*g", prec, d);
-        if (std::strtod(b, nullptr) == d) break;
+        end = std::to_chars(b, b + sizeof b, d, std::chars_format::general, prec).ptr;
+        double back = 0;
+        std::from_chars(b, end, back);
+        if (back == d) break;
     }
-    return b;
+    return std::string(b, end);
 }
 
 [[noreturn]] void notANumber(const std::string& text) {
