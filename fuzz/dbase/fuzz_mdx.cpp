@@ -1,5 +1,7 @@
-// Fuzzes the .MDX and .NDX readers: tag definitions and a walk over every tag's keys.
+// Fuzzes the .MDX and .NDX readers (tag definitions and a walk over every tag's keys) and the
+// .INF text that ties .NDX files to a table.
 #include "engine/drivers/local/dbase/mdx.h"
+#include "engine/drivers/local/dbase/ndxinf.h"
 #include "engine/error.h"
 #include "fuzzfile.h"
 
@@ -17,5 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         readNdx(fs, path, true);
     } catch (const EngineError&) {
     }
+    std::string text(reinterpret_cast<const char*>(data), size);
+    for (const auto& name : infNdxNames(text)) (void)infRemoveNdx(infAddNdx(text, name + "X"), name);
     return 0;
 }

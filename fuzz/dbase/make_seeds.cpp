@@ -32,7 +32,14 @@ int main(int argc, char** argv) {
         auto t = dbase::DbfTable::open(posixFileSystem(), p, {false, false});
         t->appendRecord({Value("abc"), Value(1.5), Value(Date{2000, 1, 1}), Value("memo text")});
     }
+    {
+        // An .NDX index, tied to its table through the table's .INF.
+        auto t = dbase::DbfTable::open(posixFileSystem(), src + "/L4.DBF", {true, false});
+        t->createIndex({"BYN.NDX", {"N"}, false, false, false, {}});
+    }
     int n = 0;
+    for (const char* ndx : {"BYN.NDX"}) put(root + "/mdx/ndx" + std::to_string(n++), slurp(src + "/" + ndx));
+    put(root + "/mdx/inf", slurp(src + "/L4.INF"));
     for (const char* base : {"CUSTOMER", "ORDERS", "GOROD", "L3", "L4", "L7", "L48", "L245"}) {
         std::string dbf = slurp(src + "/" + base + ".DBF");
         std::string memo = slurp(src + "/" + base + ".DBT");
