@@ -97,8 +97,11 @@ static int scan(const std::string& dir) {
     return n > 0 ? 0 : 1;
 }
 
-// Every field of every record through the engine's Table dataset, as a program reads a table.
-static int dataset(const std::string& dir) {
+// Every record through the engine's Table dataset, as a program reads a table: every field
+// of each (mode "dataset"), or none (mode "records": a dataset decodes the fields of a record
+// only when they are read).
+static int datasetScan(const std::string& dir, bool everyField) {
+    const char* mode = everyField ? "dataset" : "records";
 #ifdef VLM_BENCH_DATASET
     auto t0 = Clock::now();
     Table t;
@@ -107,40 +110,17 @@ static int dataset(const std::string& dir) {
     t.open();
     std::int64_t n = 0;
     std::uint64_t h = 0;
-    int fields = t.fieldCount();
+    int fields = everyField ? t.fieldCount() : 0;
     for (t.first(); !t.eof(); t.next()) {
         ++n;
+        if (!everyField) h = (h ^ std::uint64_t(t.recNo())) * 0x100000001b3ull;
         for (int f = 0; f < fields; ++f) h = fold(h, t.field(f).value());
     }
-    std::printf("dataset rows=%lld seconds=%.3f sum=%016llx\n", (long long)n, since(t0), (unsigned long long)h);
+    std::printf("%s rows=%lld seconds=%.3f sum=%016llx\n", mode, (long long)n, since(t0), (unsigned long long)h);
     return n > 0 ? 0 : 1;
 #else
     (void)dir;
-    std::printf("dataset (not built)\n");
-    return 0;
-#endif
-}
-
-// Every record through the engine's Table dataset, the fields left unread: a dataset
-// decodes the fields of a record only when they are read.
-static int records(const std::string& dir) {
-#ifdef VLM_BENCH_DATASET
-    auto t0 = Clock::now();
-    Table t;
-    t.setDatabaseName(dir);
-    t.setTableName("BENCH.DBF");
-    t.open();
-    std::int64_t n = 0;
-    std::uint64_t h = 0;
-    for (t.first(); !t.eof(); t.next()) {
-        ++n;
-        h = (h ^ std::uint64_t(t.recNo())) * 0x100000001b3ull;
-    }
-    std::printf("records rows=%lld seconds=%.3f sum=%016llx\n", (long long)n, since(t0), (unsigned long long)h);
-    return n > 0 ? 0 : 1;
-#else
-    (void)dir;
-    std::printf("records (not built)\n");
+    std::printf("%s (not built)\n", mode);
     return 0;
 #endif
 }
@@ -189,8 +169,8 @@ int main(int argc, char** argv) {
     if (argc >= 4 && !std::strcmp(argv[1], "gen")) return gen(argv[2], std::atol(argv[3]), argc >= 5 ? std::atoi(argv[4]) : 0);
     if (argc >= 3 && !std::strcmp(argv[1], "scan")) return scan(argv[2]);
     if (argc >= 3 && !std::strcmp(argv[1], "sql")) return sql(argv[2]);
-    if (argc >= 3 && !std::strcmp(argv[1], "dataset")) return dataset(argv[2]);
-    if (argc >= 3 && !std::strcmp(argv[1], "records")) return records(argv[2]);
+    if (argc >= 3 && !std::strcmp(argv[1], "dataset")) return datasetScan(argv[2], true);
+    if (argc >= 3 && !std::strcmp(argv[1], "records")) return datasetScan(argv[2], false);
     std::fprintf(stderr, "usage: bench_dbase gen DIR ROWS | scan DIR | dataset DIR | records DIR | sql DIR\n");
     return 2;
 }
