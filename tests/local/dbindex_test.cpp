@@ -561,20 +561,23 @@ TEST(FieldFit, LocalSqlRefusesOverlongValuesInDbaseAndParadox) {
 TEST(LocalDdl, DroppedColumnTakesItsIndexesAndExpressionTagsWithIt) {
     TempDir d;
     std::string p = d / "T.DBF";
-    DbaseFormat().create(posixFileSystem(), p, {col("NAME", "CHAR", 10), col("CITY", "CHAR", 10), col("CITYX", "CHAR", 4)}, {}, {});
+    DbaseFormat().create(posixFileSystem(), p,
+                         {col("NAME", "CHAR", 10), col("CITY", "CHAR", 10), col("CITYX", "CHAR", 4), col("LEFT", "CHAR", 2)}, {}, {});
     {
         auto t = openT(p);
-        t->appendRecord({Value("ann"), Value("Oslo"), Value("x")});
+        t->appendRecord({Value("ann"), Value("Oslo"), Value("x"), Value("l")});
         t->createIndex({"UCITY", {}, false, false, false, "UPPER(CITY)+NAME"});
         t->createIndex({"UNAME", {}, false, false, false, "UPPER(NAME)+'CITY'+CITYX"});   // CITY in quotes, CITYX
+        t->createIndex({"LNAME", {}, false, false, false, "LEFT(NAME,2)"});   // the function, not the field LEFT
         t->createIndex({"BYCITY", {"CITY"}});
     }
     auto conn = DriverRegistry::standard().create("STANDARD")->connect({d.path(), {}}, nullTracer());
-    conn->prepare("ALTER TABLE \"T.DBF\" DROP CITY")->execute();
+    conn->prepare("ALTER TABLE \"T.DBF\" DROP CITY, DROP LEFT")->execute();
     conn->prepare("insert into T values ('bob', 'y')")->execute();   // the table still takes changes
     auto defs = openT(p)->indexDefs();
-    ASSERT_EQ(defs.size(), 1u);
+    ASSERT_EQ(defs.size(), 2u);
     EXPECT_EQ(defs[0].name, "UNAME");
+    EXPECT_EQ(defs[1].name, "LNAME");
     EXPECT_EQ(recnos(readMdxKeys(posixFileSystem(), d / "T.MDX", "UNAME")), (std::vector<std::uint32_t>{1, 2}));
 }
 

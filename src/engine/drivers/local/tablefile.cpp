@@ -2,15 +2,14 @@
 #include "tablefile.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "pathutil.h"
 
 namespace vlm::engine::local {
-namespace {
-std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
-    return s;
+
+bool TableFile::indexReads(const IndexDef& index, const std::string& field) const {
+    return std::any_of(index.fields.begin(), index.fields.end(), [&](const std::string& f) { return upper(f) == upper(field); });
 }
-}  // namespace
 
 void TableFormats::add(std::unique_ptr<TableFormat> format) { formats_.push_back(std::move(format)); }
 

@@ -77,6 +77,8 @@ public:
     virtual void undeleteRecord(std::int64_t) {}
 
     virtual std::vector<IndexDef> indexDefs() = 0;
+    // Whether the index reads the field: one of its fields, or (dBase) named in its expression.
+    virtual bool indexReads(const IndexDef& index, const std::string& field) const;
     virtual void createIndex(const IndexDef& index) = 0;
     virtual void dropIndex(const std::string& name) = 0;
 

@@ -1024,6 +1024,17 @@ std::vector<KeyField> DbfTable::keyFields() const {
     return out;
 }
 
+bool DbfTable::indexReads(const IndexDef& index, const std::string& field) const {
+    if (index.expression.empty()) return TableFile::indexReads(index, field);
+    try {
+        for (const auto& f : KeyExpr(index.expression, keyFields()).fieldsUsed())
+            if (upper(f) == upper(field)) return true;
+    } catch (const EngineError&) {
+        // an expression we cannot read is reported where the index is made again
+    }
+    return false;
+}
+
 std::string DbfTable::infPath() const { return companionPath(fs_, path_, "INF"); }
 
 std::string DbfTable::infText() const {

@@ -48,6 +48,7 @@ public:
     // .INF; dropIndex of such a name unlists and deletes it. An IndexDef with an expression
     // ("UPPER(NAME)") makes an expression index.
     std::vector<IndexDef> indexDefs() override;
+    bool indexReads(const IndexDef& index, const std::string& field) const override;
     void createIndex(const IndexDef& index) override;
     void dropIndex(const std::string& name) override;
     // The .NDX files the table's .INF lists that exist (they go when the table is deleted).

@@ -461,6 +461,16 @@ std::vector<std::string> KeyExpr::fieldList() const {
     return out;
 }
 
+std::vector<std::string> KeyExpr::fieldsUsed() const {
+    std::vector<std::string> out;
+    for (const Node& n : nodes_) {
+        if (n.kind != Node::Field) continue;
+        const std::string& name = fields_[std::size_t(n.field)].name;
+        if (std::find(out.begin(), out.end(), name) == out.end()) out.push_back(name);
+    }
+    return out;
+}
+
 // ---- evaluation ---------------------------------------------------------------------------
 
 KeyValue KeyExpr::eval(const std::uint8_t* record, std::int64_t recno) const {

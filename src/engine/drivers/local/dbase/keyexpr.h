@@ -52,6 +52,8 @@ public:
     // The field names when the expression is a plain field list: one field, or character
     // fields, STR(numeric field...) and DTOS(date field) joined by '+'; empty otherwise.
     std::vector<std::string> fieldList() const;
+    // Every field the expression reads, each once, in the order they come.
+    std::vector<std::string> fieldsUsed() const;
     KeyValue eval(const std::uint8_t* record, std::int64_t recno) const;
 
 private:

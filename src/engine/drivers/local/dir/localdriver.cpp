@@ -3,7 +3,6 @@
 #include "localdriver.h"
 
 #include <algorithm>
-#include <cctype>
 #include <numeric>
 
 #include "engine/database.h"
@@ -39,25 +38,6 @@ std::string dirOf(const std::string& p) {
 std::string fileOf(const std::string& p) {
     auto s = p.find_last_of('/');
     return s == std::string::npos ? p : p.substr(s + 1);
-}
-// Whether an expression holds name as a whole word (any case) outside quotes.
-bool namesIdentifier(const std::string& expr, const std::string& name) {
-    auto word = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
-    std::string e = upper(expr), n = upper(name);
-    char quote = 0;
-    for (std::size_t i = 0; i < e.size(); ++i) {
-        char c = e[i];
-        if (quote) {
-            if (c == quote) quote = 0;
-            continue;
-        }
-        if (c == '\'' || c == '"') quote = c;
-        else if (c == '[') quote = ']';
-        else if (e.compare(i, n.size(), n) == 0 && (i == 0 || !word(e[i - 1])) &&
-                 (i + n.size() == e.size() || !word(e[i + n.size()])))
-            return true;
-    }
-    return false;
 }
 [[noreturn]] void notFound(const std::string& table, const std::string& dir) {
     throw EngineError(ErrorCategory::File, errc::FileNotFound,
@@ -513,10 +493,7 @@ void DirConnection::alterTable(const std::string& table, const std::vector<Field
     std::vector<IndexDef> indexes;
     for (const auto& ix : old->indexDefs()) {
         bool keep = true;
-        for (const auto& d : drop) {
-            for (const auto& f : ix.fields) keep = keep && upper(f) != upper(d);
-            keep = keep && !namesIdentifier(ix.expression, d);
-        }
+        for (const auto& d : drop) keep = keep && !old->indexReads(ix, d);
         if (keep) indexes.push_back(ix);
     }
     // The new table is built under a hidden name beside the old one, then swapped in.
