@@ -331,16 +331,10 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 void TForm1::updateKeyboardIndicator() {
     if (!status_[5]) return;
-    // The input method's language; without one (the "C" locale of a bare X server), the
-    // layout the X server was set up with; else nothing.
     QString lang;
     if (QInputMethod* im = QGuiApplication::inputMethod()) lang = im->locale().name();
-    std::string shown = keyboardIndicatorOfLanguage(fromQ(lang));
-    if (shown.empty()) {
-        static const std::string xkb = languageOfXkbLayout(fromQ(xkbLayoutName()));
-        shown = keyboardIndicatorOfLanguage(xkb);
-    }
-    status_[5]->setText(toQ(shown));
+    static const std::string xkb = fromQ(xkbLayoutName());   // the X server's, read once
+    status_[5]->setText(toQ(keyboardIndicator(layoutNameOfLanguage(keyboardLanguage(fromQ(lang), xkb)))));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

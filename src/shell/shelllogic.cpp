@@ -41,19 +41,10 @@ std::string layoutNameOfLanguage(std::string_view language) {
     return {};
 }
 
-std::string keyboardIndicatorOfLanguage(std::string_view language) {
-    std::string code;
-    for (char c : language) {
-        if (c == '_' || c == '-' || c == '.' || c == '@') break;
-        code += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    }
-    if (code.empty() || code == "c" || code == "posix") return {};
-    if (layoutNameOfLanguage(code) == "00000419") return "Рус";
-    if (layoutNameOfLanguage(code) == "00000409") return "Eng";
-    for (char c : code)
-        if (c < 'a' || c > 'z') return {};
-    code[0] = static_cast<char>(code[0] - 32);
-    return code.substr(0, 3);
+std::string keyboardLanguage(std::string_view inputMethodLanguage, std::string_view xkbLayout) {
+    std::string_view l = inputMethodLanguage;
+    bool unknown = l.empty() || l == "C" || l == "POSIX" || l.substr(0, 2) == "C.";
+    return unknown ? languageOfXkbLayout(xkbLayout) : std::string(l);
 }
 
 std::string languageOfXkbLayout(std::string_view layout) {

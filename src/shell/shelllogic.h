@@ -34,10 +34,9 @@ MainLayout mainLayout(int windowWidth, int splitterWidth, int statusBarWidth);
 std::string keyboardIndicator(std::string_view layoutName);
 // The layout name of a language code such as "ru" or "en_US" ("" when unknown).
 std::string layoutNameOfLanguage(std::string_view language);
-// The indicator of the status bar for the keyboard's language ("ru_RU", "en", "de_DE"):
-// "Рус", "Eng", otherwise the language code with a capital ("De"); "" when the language is
-// not known ("", "C", "POSIX").
-std::string keyboardIndicatorOfLanguage(std::string_view language);
+// The keyboard's language: the input method's ("ru_RU"), or where it knows none ("", "C",
+// "POSIX", as on a bare X server) the language of the X server's layout.
+std::string keyboardLanguage(std::string_view inputMethodLanguage, std::string_view xkbLayout);
 // The language of an X keyboard layout name such as "us", "gb", "ru" or "de(nodeadkeys)";
 // the first of a list ("us,ru") is taken.
 std::string languageOfXkbLayout(std::string_view layout);
