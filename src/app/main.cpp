@@ -1,7 +1,6 @@
 // Vlm32: program start. Splash window by "SHOWSTARTFORM", the main window (which runs its
 // start-up), the shared text window, then the message loop.
 #include <QApplication>
-#include <QDialog>
 #include <QDir>
 #include <QScreen>
 #include <QSessionManager>
@@ -78,12 +77,7 @@ int main(int argc, char** argv) {
             form->endSession();
             return;
         }
-        for (int guard = 0; guard < 32; ++guard) {   // a start-up dialog must not hold the end up
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal) break;
-            if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
-            else modal->close();
-        }
+        vlm::shell::rejectModalDialogs();   // a start-up dialog must not hold the end up
     });
 
     auto* built = new vlm::shell::TForm1(programDir, hooks, splash);

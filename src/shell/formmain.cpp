@@ -415,15 +415,20 @@ bool TForm1::queryEndSession() {
     return close() && shutdownDone_;
 }
 
+void rejectModalDialogs() {
+    for (int guard = 0; guard < 32; ++guard) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
+        else modal->close();
+    }
+}
+
 void TForm1::endSession() {
     // A modal dialog's loop must return before the window goes: reject them first and come
     // back once their loops have unwound.
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal && ++endSessionRounds_ < 50) {
-        for (int guard = 0; modal && guard < 32; ++guard, modal = QApplication::activeModalWidget()) {
-            if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
-            else modal->close();
-        }
+    if (QApplication::activeModalWidget() && ++endSessionRounds_ < 50) {
+        rejectModalDialogs();
         QMetaObject::invokeMethod(this, &TForm1::endSession, Qt::QueuedConnection);
         return;
     }

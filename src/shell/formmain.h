@@ -40,6 +40,10 @@ class THelpForm;
 
 enum class Side { Left, Right };
 
+// Rejects the open modal dialogs (closes other modal windows), innermost first; their event
+// loops return once control is back in the main loop.
+void rejectModalDialogs();
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:

@@ -87,15 +87,12 @@ public:
     // Rows hand over the stored record alone where the format allows; a dataset decodes only
     // the rows it shows or reads.
     bool fetchLazy(std::size_t maxRows, std::vector<Row>& out) override {
+        struct Lazy {
+            bool& on;
+            ~Lazy() { on = false; }
+        } during{lazy_};
         lazy_ = true;
-        try {
-            bool more = fetchInto(maxRows, out);
-            lazy_ = false;
-            return more;
-        } catch (...) {
-            lazy_ = false;
-            throw;
-        }
+        return fetchInto(maxRows, out);
     }
     bool canModify() const override { return true; }
     Row insertRow(const std::vector<Value>& values) override {
