@@ -20,10 +20,7 @@
 #include "engine/drivers/local/dir/localddl.h"
 #include "engine/drivers/local/dir/localdriver.h"
 #include "engine/registry.h"
-#if __has_include("engine/table.h")
 #include "engine/table.h"
-#define VLM_BENCH_DATASET 1
-#endif
 
 using namespace vlm::engine;
 using namespace vlm::engine::local;
@@ -102,7 +99,6 @@ static int scan(const std::string& dir) {
 // only when they are read).
 static int datasetScan(const std::string& dir, bool everyField) {
     const char* mode = everyField ? "dataset" : "records";
-#ifdef VLM_BENCH_DATASET
     auto t0 = Clock::now();
     Table t;
     t.setDatabaseName(dir);
@@ -118,11 +114,6 @@ static int datasetScan(const std::string& dir, bool everyField) {
     }
     std::printf("%s rows=%lld seconds=%.3f sum=%016llx\n", mode, (long long)n, since(t0), (unsigned long long)h);
     return n > 0 ? 0 : 1;
-#else
-    (void)dir;
-    std::printf("%s (not built)\n", mode);
-    return 0;
-#endif
 }
 
 static int sql(const std::string& dir) {
