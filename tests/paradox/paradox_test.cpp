@@ -305,7 +305,9 @@ TEST_F(Fixture, CodePageConvertsTextAndRefusesWhatItCannotHold) {
             t->appendRecord({"日本", Value()});
             FAIL() << "stored";
         } catch (const EngineError& e) {
-            EXPECT_STREQ(e.what(), "Field NAME: the text has characters that code page CP1251 cannot hold");
+            EXPECT_STREQ(e.what(), "Field NAME of table CYR.DB: the text \"日本\" cannot be stored in the table's code page "
+                                   "CP1251 (the LANGDRIVER setting of the PARADOX driver in the engine "
+                                   "configuration chooses the code page of new Paradox tables)");
         }
         EXPECT_EQ(t->recordCount(), 1);
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,11 @@ namespace vlm::engine::local {
 struct OpenOptions {
     bool exclusive = false;   // an exclusive lock on the data file; fails when others have it open
     bool readOnly = false;
+    // The configured language driver of the format (LANGDRIVER of its engine driver), for files
+    // that name no code page of their own; empty: the format's own default.
+    std::string languageDriver = {};
+    // Receives remarks for the trace (a code page file naming an unknown code page); may be empty.
+    std::function<void(const std::string&)> notice = {};
 };
 
 // Options for creating a table; level picks the format version within the family

@@ -83,8 +83,13 @@ std::string codePageForDriverName(const std::string& name) {
     return {};
 }
 
+static bool isUtf8Name(const std::string& upperName) {
+    return upperName == "UTF8" || upperName == "UTF-8" || upperName == "UNICODE UTF-8";
+}
+
 LanguageDriver languageDriverFor(const std::string& nameOrCodePage) {
     std::string n = upper(nameOrCodePage);
+    if (isUtf8Name(n)) return {0, {}, "UTF-8"};
     for (const auto& d : kDrivers)
         if (n == upper(d.shortName) || n == d.driverName) return {d.id, d.driverName, d.codePage};
     std::string cp = n;
@@ -94,6 +99,46 @@ LanguageDriver languageDriverFor(const std::string& nameOrCodePage) {
     if (cp == "WINDOWS-1252") cp = "CP1252";
     for (const auto& d : kDrivers)
         if (cp == d.codePage) return {d.id, d.driverName, d.codePage};
+    return {};
+}
+
+std::string codePageOfLanguageDriver(const std::string& name) {
+    LanguageDriver ld = languageDriverFor(name);
+    if (!ld.codePage.empty()) return ld.codePage;
+    return codePageForDriverName(name);
+}
+
+std::string codePageForCpgText(std::string_view text) {
+    std::string n;
+    for (char c : text)
+        if (!std::isspace(static_cast<unsigned char>(c)) && c != '\0') n += char(std::toupper(static_cast<unsigned char>(c)));
+    if (n.rfind("\xEF\xBB\xBF", 0) == 0) n.erase(0, 3);   // a byte order mark
+    if (n.empty()) return {};
+    if (n == "UTF8" || n == "UTF-8") return "UTF-8";
+    if (n == "KOI8-R" || n == "KOI8R") return "KOI8-R";
+    if (n == "KOI8-U" || n == "KOI8U") return "KOI8-U";
+    // ISO 8859 parts: "ISO-8859-5", "ISO8859-1", and ESRI's "88591" ... "885915".
+    std::string part;
+    for (const char* prefix : {"ISO-8859-", "ISO8859-", "ISO8859", "8859-", "8859"})
+        if (n.rfind(prefix, 0) == 0) {
+            part = n.substr(std::strlen(prefix));
+            if (part.empty() || part.size() > 2 || !std::all_of(part.begin(), part.end(), ::isdigit)) return {};
+            int k = std::stoi(part);
+            return k >= 1 && k <= 16 && k != 12 ? "ISO-8859-" + std::to_string(k) : std::string();
+        }
+    // Windows and DOS code pages by number: "1251", "CP1251", "ANSI1251", "WINDOWS-1251",
+    // "OEM866", "IBM866", "DOS866" (blanks are gone by now).
+    for (const char* prefix : {"WINDOWS-", "WINDOWS", "ANSI", "OEM", "CP", "IBM", "DOS", "MS"})
+        if (n.rfind(prefix, 0) == 0) {
+            n.erase(0, std::strlen(prefix));
+            break;
+        }
+    if (n.empty() || n.size() > 4 || !std::all_of(n.begin(), n.end(), ::isdigit)) return {};
+    static const char* const known[] = {"437", "737", "775", "850", "852", "855", "857", "860", "861", "862",
+                                        "863", "864", "865", "866", "869", "874", "932", "936", "949", "950",
+                                        "1250", "1251", "1252", "1253", "1254", "1255", "1256", "1257", "1258"};
+    for (const char* k : known)
+        if (n == k) return std::string("CP") + k;
     return {};
 }
 

@@ -18,12 +18,20 @@ std::string codePageForLanguageId(std::uint8_t id);
 std::string codePageForDriverName(const std::string& name);
 // The language driver byte and dBase 7 driver name for a language driver given by short name
 // ("ANSI Cyrillic", "Russian MS-DOS") or code page ("CP866", "1251"). id 0 when unknown.
+// UTF-8 ("UTF8", "UTF-8") has no language byte: id 0 with the code page "UTF-8"; such tables
+// name their code page in a .cpg file beside them.
 struct LanguageDriver {
     std::uint8_t id = 0;
     std::string driverName;   // dBase 7 header name
     std::string codePage;     // iconv name
 };
 LanguageDriver languageDriverFor(const std::string& nameOrCodePage);
+// The iconv name of a language driver given any way the configuration may name it (dBase short
+// name, dBase 7 or Paradox driver name, code page); empty when unknown.
+std::string codePageOfLanguageDriver(const std::string& name);
+// The code page a .cpg file names, as GIS programs write them ("UTF-8", "CP1251", "1251",
+// "ANSI 1251", "windows-1251", "OEM 866", "88591"); empty when the text names none we know.
+std::string codePageForCpgText(std::string_view text);
 
 // Converts between a single-byte (or multi-byte) code page and UTF-8. Characters that do not
 // exist in the target are replaced by '?'. ASCII text takes a fast path with no iconv call.

@@ -307,6 +307,36 @@ bool DbfTable::indexStale() {
     return false;
 }
 
+std::string DbfTable::codePageFromCpg() {
+    std::string dir = dirName(path_), file = fileName(path_);
+    std::string stem = upper(file.substr(0, file.find_last_of('.')));
+    std::string cpg;
+    for (const auto& n : fs_.list(dir))
+        if (upper(n) == stem + ".CPG") {
+            cpg = dir + "/" + n;
+            break;
+        }
+    if (cpg.empty()) return {};
+    std::string text(64, '\0');
+    try {
+        auto f = fs_.open(cpg, ReadOnly);
+        text.resize(f->read(0, text.data(), text.size()));
+    } catch (const EngineError&) {
+        text.clear();   // unreadable: as unknown, below
+    }
+    std::string cp = codePageForCpgText(text);
+    if (cp.empty() && options_.notice) {
+        std::string shown;
+        for (char c : text.substr(0, 32)) shown += (static_cast<unsigned char>(c) < 0x20) ? ' ' : c;
+        std::string fallback = options_.languageDriver.empty() ? std::string(isFox() ? "CP1252" : "CP437")
+                                                               : options_.languageDriver;
+        options_.notice("Table " + file + ": the code page file " + fileName(cpg) + " names \"" + shown +
+                        "\", which is not a known code page; the table is read with the language driver " +
+                        fallback);
+    }
+    return cp;
+}
+
 void DbfTable::reopen() {
     file_ = fs_.open(path_, options_.readOnly ? ReadOnly : ReadWrite);
     if (!file_->lock(options_.exclusive))
@@ -379,8 +409,13 @@ void DbfTable::readHeader() {
                            std::to_string(holds));
     }
 
+    // The language byte; else dBase 7's driver name; else a .cpg file beside the table (GIS
+    // programs write language byte 0 and name the code page there); else the configured
+    // language driver; else the format's own default.
     std::string cp = codePageForLanguageId(langId_);
     if (cp.empty() && v7) cp = codePageForDriverName(driverName_);
+    if (cp.empty()) cp = codePageFromCpg();
+    if (cp.empty() && !options_.languageDriver.empty()) cp = codePageOfLanguageDriver(options_.languageDriver);
     if (cp.empty()) cp = isFox() ? "CP1252" : "CP437";
     if (!tc_ || tc_->codePage() != cp) tc_ = std::make_unique<Transcoder>(cp);
 
@@ -705,7 +740,9 @@ std::string DbfTable::storedText(const std::string& field, const std::string& te
         std::size_t cut = std::min<std::size_t>(text.size(), 40);
         while (cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) ++cut;
         badValue(field, "the text \"" + text.substr(0, cut) + (cut < text.size() ? "..." : "") +
-                            "\" cannot be stored in the table's code page " + tc_->codePage());
+                            "\" cannot be stored in the table's code page " + tc_->codePage() +
+                            " (the LANGDRIVER setting of the DBASE driver in the engine configuration chooses the "
+                            "code page of new dBase tables)");
     }
     return out;
 }
@@ -738,8 +775,8 @@ void DbfTable::encode(std::uint8_t* rec, std::size_t fi, const Value& v) {
                 std::size_t cut = std::min<std::size_t>(shown.size(), 40);
                 while (cut < shown.size() && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) ++cut;
                 badValue(name, "the text \"" + shown.substr(0, cut) + (cut < shown.size() ? "..." : "") + "\" has " +
-                                   std::to_string(s.size()) + " characters, more than the field's " +
-                                   std::to_string(f.length));
+                                   std::to_string(s.size()) + (tc_->codePage() == "UTF-8" ? " bytes in UTF-8" : " characters") +
+                                   ", more than the field's " + std::to_string(f.length));
             }
             s.resize(std::size_t(f.length));
         }
@@ -1582,7 +1619,8 @@ void DbaseFormat::create(FileSystem& fs, const std::string& path, const std::vec
         throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Table " + path + " has too many fields"});
 
     LanguageDriver ld = languageDriverFor(options.languageDriver.empty() ? (fox ? "CP1252" : "CP437") : options.languageDriver);
-    if (ld.id == 0 && !options.languageDriver.empty())
+    const bool utf8 = ld.codePage == "UTF-8";   // no language byte: a .cpg file names it
+    if (ld.id == 0 && !utf8 && !options.languageDriver.empty())
         throw EngineError(ErrorCategory::Usage, errc::NotSupported, {"Unknown language driver " + options.languageDriver});
     Transcoder tc(ld.codePage);
 
@@ -1595,7 +1633,18 @@ void DbaseFormat::create(FileSystem& fs, const std::string& path, const std::vec
         m.name = upper(tc.fromUtf8(f.name));
         std::size_t maxName = v7 ? 31 : 10;
         if (m.name.empty()) throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"A field of " + path + " has no name"});
-        if (m.name.size() > maxName) m.name.resize(maxName);
+        if (m.name.size() > maxName) {
+            m.name.resize(maxName);
+            if (utf8) {   // never half a character: a sequence the cut left short goes whole
+                auto byte = [&](std::size_t i) { return static_cast<unsigned char>(m.name[i]); };
+                std::size_t j = m.name.size();
+                while (j > 0 && (byte(j - 1) & 0xC0) == 0x80) --j;
+                if (j > 0 && (byte(j - 1) & 0xC0) == 0xC0) {
+                    std::size_t need = byte(j - 1) >= 0xF0 ? 4 : byte(j - 1) >= 0xE0 ? 3 : 2;
+                    if (m.name.size() - (j - 1) < need) m.name.resize(j - 1);
+                }
+            }
+        }
         if (!names.insert(m.name).second)
             throw EngineError(ErrorCategory::Usage, errc::UsageBase, {"Field name " + m.name + " occurs twice in " + path});
         char t = m.nativeType[0];
@@ -1666,11 +1715,18 @@ void DbaseFormat::create(FileSystem& fs, const std::string& path, const std::vec
             MemoFile::create(fs, mp + kNewSuffix, kind, base);
             moves.push_back({mp + kNewSuffix, mp});
         }
-        // A stale production index (or index list) of an earlier table of this name must not be
-        // picked up.
+        // A stale production index, index list or code page file of an earlier table of this
+        // name must not be picked up.
         std::vector<std::string> stale;
-        for (const char* ext : {"MDX", "INF"})
-            if (std::string p = companionPath(fs, path, ext); fs.exists(p)) stale.push_back(p);
+        std::string cpgPath = companionPath(fs, path, "CPG");
+        for (const char* ext : {"MDX", "INF", "CPG"})
+            if (std::string p = companionPath(fs, path, ext); fs.exists(p) && !(utf8 && p == cpgPath)) stale.push_back(p);
+        if (utf8) {
+            auto f = fs.open(cpgPath + kNewSuffix, ReadWrite | Create | Truncate);
+            moves.push_back({cpgPath + kNewSuffix, cpgPath});
+            f->write(0, "UTF-8", 5);
+            f->sync();
+        }
         replaceFiles(fs, moves, stale);
     } catch (...) {
         for (const auto& m : moves) fs.remove(m.from);

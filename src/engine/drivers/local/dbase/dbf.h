@@ -111,6 +111,9 @@ private:
     FileSystem& fs_;
     std::string path_;
     OpenOptions options_;
+    // The code page a .cpg file beside the table names (any case of the base name); empty when
+    // there is none or it names an unknown code page (said through options_.notice).
+    std::string codePageFromCpg();
     std::unique_ptr<File> file_;
     std::unique_ptr<Transcoder> tc_;
     std::unique_ptr<MemoFile> memo_;
@@ -158,7 +161,7 @@ class DbaseFormat : public TableFormat {
 public:
     std::string extension() const override { return "DBF"; }
     std::string typeName() const override { return "DBASE"; }
-    std::vector<std::string> companionExtensions() const override { return {"DBT", "FPT", "MDX", "INF"}; }
+    std::vector<std::string> companionExtensions() const override { return {"DBT", "FPT", "MDX", "INF", "CPG"}; }
     std::vector<std::string> attachedFiles(FileSystem& fs, const std::string& path) const override {
         return DbfTable::listedNdxFiles(fs, path);
     }

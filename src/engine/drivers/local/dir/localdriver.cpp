@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "engine/config.h"
 #include "engine/database.h"
 #include "engine/drivers/local/dbase/codepage.h"
 #include "engine/drivers/local/dbase/dbf.h"
@@ -337,7 +338,22 @@ std::unique_ptr<TableFile> DirConnection::openFile(const std::string& table, con
     std::string path = tablePath(table);
     TableFormat* f = formats().forPath(path);
     if (!f) throw EngineError(ErrorCategory::File, errc::FileBase, {"Unknown table type of " + path});
-    return f->open(fs_, path, options);
+    OpenOptions o = fileOptions(path, options.exclusive, options.readOnly);
+    if (!options.languageDriver.empty()) o.languageDriver = options.languageDriver;
+    return f->open(fs_, path, o);
+}
+
+OpenOptions DirConnection::fileOptions(const std::string& path, bool exclusive, bool readOnly) const {
+    OpenOptions o;
+    o.exclusive = exclusive;
+    o.readOnly = readOnly;
+    if (TableFormat* f = formats().forPath(path))
+        if (auto ld = newTableLd_.find(f->typeName()); ld != newTableLd_.end()) o.languageDriver = ld->second;
+    Tracer* tracer = &tracer_;   // the session's, which outlives every table
+    o.notice = [tracer](const std::string& text) {
+        if (tracer->wants(TraceMisc)) tracer->emit(TraceMisc, text);
+    };
+    return o;
 }
 
 std::vector<TableEntry> DirConnection::tables(bool) {
@@ -467,7 +483,7 @@ void DirConnection::alterTable(const std::string& table, const std::vector<Field
                                const std::vector<std::string>& drop, Progress* progress) {
     std::string path = tablePath(table);
     TableFormat* fmt = formats().forPath(path);
-    auto old = fmt->open(fs_, path, {true, false});
+    auto old = fmt->open(fs_, path, fileOptions(path, true, false));
     std::vector<FieldDef> fields = old->fields();
     std::vector<int> source;   // per new field: old position or -1
     for (std::size_t i = 0; i < fields.size(); ++i) source.push_back(int(i));
@@ -507,7 +523,7 @@ void DirConnection::alterTable(const std::string& table, const std::vector<Field
         }
         fmt->create(fs_, tmp, fields, {}, co);
         {
-            auto nt = fmt->open(fs_, tmp, {true, false});
+            auto nt = fmt->open(fs_, tmp, fileOptions(tmp, true, false));
             const std::vector<FieldDef>& nf = nt->fields();
             std::int64_t n = old->recordCount();
             std::vector<Value> vals(nf.size());
@@ -579,11 +595,11 @@ private:
     std::map<std::string, std::unique_ptr<Connection>> own_;
 };
 
-// The configured language driver of new dBase tables: LANGDRIVER of the DBASE driver's
-// sections, as a name the dBase format knows; the built-in default when none is set.
-std::string configuredDbaseLanguageDriver(Session& session) {
+// The configured language driver of a table format: LANGDRIVER of its engine driver's sections
+// ("DBASE", "PARADOX"), as a name the format knows; def when none is set.
+std::string configuredLanguageDriver(Session& session, const std::string& driver, const char* def) {
     std::string value;
-    for (const char* path : {"\\DRIVERS\\DBASE\\INIT", "\\DRIVERS\\DBASE\\DB OPEN"}) {
+    for (std::string path : {"\\DRIVERS\\" + driver + "\\INIT", "\\DRIVERS\\" + driver + "\\DB OPEN"}) {
         if (!value.empty()) break;
         try {
             for (const auto& line : session.configParams(path)) {
@@ -599,8 +615,13 @@ std::string configuredDbaseLanguageDriver(Session& session) {
         } catch (const EngineError&) {
         }
     }
-    if (value.empty()) return kDefaultDbaseLanguageDriver;
-    if (dbase::languageDriverFor(value).id != 0) return value;
+    if (value.empty()) return def;
+    // A language driver of the engine's list (by short name or description) by its code page,
+    // which both formats understand: "DBWINRU0", "ANCYRR", "Pdox ANSI Cyrillic" -> "CP1251".
+    for (const auto& l : builtinLanguageDrivers())
+        if (upper(l.shortName) == upper(value) || upper(l.description) == upper(value)) return l.codePage;
+    if (driver != "DBASE") return value;   // the Paradox format reads every other form itself
+    if (!dbase::languageDriverFor(value).codePage.empty()) return value;
     // Names of other table formats still carry a code page ("ancyrr", "DB866RU1").
     std::string cp = dbase::codePageForDriverName(value);
     return cp.empty() ? value : cp;   // unknown: creating a table reports the name
@@ -614,9 +635,12 @@ std::unique_ptr<Connection> LocalDriver::connect(const ConnectParams& params, Tr
     auto conn = std::make_unique<DirConnection>(params.target, posixFileSystem(), tracer, ext);
     if (params.session) {
         conn->setForeignResolver(std::make_shared<SessionTables>(*params.session));
-        conn->setNewTableLanguageDriver("DBASE", configuredDbaseLanguageDriver(*params.session));
+        conn->setNewTableLanguageDriver("DBASE", configuredLanguageDriver(*params.session, "DBASE", kDefaultDbaseLanguageDriver));
+        conn->setNewTableLanguageDriver("PARADOX",
+                                        configuredLanguageDriver(*params.session, "PARADOX", kDefaultParadoxLanguageDriver));
     } else {
         conn->setNewTableLanguageDriver("DBASE", kDefaultDbaseLanguageDriver);
+        conn->setNewTableLanguageDriver("PARADOX", kDefaultParadoxLanguageDriver);
     }
     return conn;
 }

@@ -35,7 +35,8 @@ public:
     ~DirConnection() override;
 
     void setForeignResolver(std::shared_ptr<ForeignTableResolver> resolver);
-    // The language driver new tables of a format type ("DBASE") get; empty: the format's own.
+    // The language driver of a format type ("DBASE"): new tables get it, and tables whose files
+    // name no code page are read with it. Empty: the format's own.
     void setNewTableLanguageDriver(const std::string& formatType, const std::string& languageDriver);
     const std::string& directory() const { return dir_; }
     FileSystem& fileSystem() { return fs_; }
@@ -45,6 +46,9 @@ public:
     // The path a new table of that name gets (default extension added when none).
     std::string newTablePath(const std::string& table) const;
     std::unique_ptr<TableFile> openFile(const std::string& table, const OpenOptions& options) const;
+    // Options for opening the file at path: the format's configured language driver (for files
+    // that name no code page) and the trace for remarks, with the given lock mode.
+    OpenOptions fileOptions(const std::string& path, bool exclusive, bool readOnly) const;
 
     Capabilities capabilities() const override;
     std::vector<TableEntry> tables(bool includeSystem) override;
@@ -88,9 +92,11 @@ private:
     std::unique_ptr<LocalSql> sql_;
 };
 
-// The language driver new dBase tables get when the configuration names none for the DBASE
-// driver: Windows-1251 holds ASCII and Cyrillic, so copies of such text keep every letter.
+// The language drivers of new dBase and Paradox tables when the configuration names none for
+// the DBASE or PARADOX driver: Windows-1251 holds ASCII and Cyrillic, so copies of such text
+// keep every letter.
 inline constexpr const char* kDefaultDbaseLanguageDriver = "ANSI Cyrillic";
+inline constexpr const char* kDefaultParadoxLanguageDriver = "Pdox ANSI Cyrillic";
 
 class LocalDriver : public Driver {
 public:

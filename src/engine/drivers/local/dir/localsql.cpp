@@ -246,7 +246,7 @@ TableFile& writerOf(FileVtab* vt) {
     if (!vt->writer) {
         TableFormat* f = formats().forPath(vt->path);
         if (!f) throw EngineError(ErrorCategory::File, errc::FileBase, {"Unknown table type of " + vt->path});
-        vt->writer = f->open(vt->db->conn->fileSystem(), vt->path, {false, false});
+        vt->writer = f->open(vt->db->conn->fileSystem(), vt->path, vt->db->conn->fileOptions(vt->path, false, false));
     }
     return *vt->writer;
 }
@@ -263,7 +263,7 @@ int fileConnect(sqlite3* h, void* aux, int argc, const char* const* argv, sqlite
     try {
         TableFormat* f = formats().forPath(vt->path);
         if (!f) throw EngineError(ErrorCategory::File, errc::FileBase, {"Unknown table type of " + vt->path});
-        vt->fields = f->open(db->conn->fileSystem(), vt->path, {false, true})->fields();
+        vt->fields = f->open(db->conn->fileSystem(), vt->path, db->conn->fileOptions(vt->path, false, true))->fields();
     } catch (const std::exception& e) {
         *err = sqlite3_mprintf("%s", e.what());
         return SQLITE_ERROR;
@@ -307,7 +307,8 @@ int fileOpen(sqlite3_vtab* v, sqlite3_vtab_cursor** out) {
     auto* vt = reinterpret_cast<FileVtab*>(v);
     auto c = std::make_unique<FileCursor>();
     try {
-        c->table = formats().forPath(vt->path)->open(vt->db->conn->fileSystem(), vt->path, {false, true});
+        c->table = formats().forPath(vt->path)->open(vt->db->conn->fileSystem(), vt->path,
+                                                      vt->db->conn->fileOptions(vt->path, false, true));
     } catch (const std::exception& e) {
         setError(v, e.what());
         return SQLITE_ERROR;

@@ -82,8 +82,8 @@ public:
         if (h.recordsPerBlock() < 1) usage("The records of table " + table + " are too long for a Paradox table");
         {
             CodePage conv(h.codePage);
-            for (auto& f : h.fields) f.name = conv.fromUtf8(f.name, "Field " + f.name);
-            h.tableName = conv.fromUtf8(h.tableName, "Table " + table);
+            for (auto& f : h.fields) f.name = conv.fromUtf8(f.name, "The name of field " + f.name + " of table " + table);
+            h.tableName = conv.fromUtf8(h.tableName, "The name of table " + table);
         }
         bool blobs = std::any_of(h.fields.begin(), h.fields.end(), [](const PxField& f) { return isBlobType(f.type); });
         // The new .DB replaces any old one whole; the old table's companions go after it.

@@ -390,9 +390,13 @@ std::string CodePage::toUtf8(const char* s, std::size_t n) const {
 std::string CodePage::fromUtf8(const std::string& s, const std::string& what) const {
     if (plainAscii(s.data(), s.size())) return s;
     std::string out;
-    if (!convert(out_, s.data(), s.size(), out))
+    if (!convert(out_, s.data(), s.size(), out)) {
+        std::size_t cut = std::min<std::size_t>(s.size(), 40);
+        while (cut < s.size() && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) ++cut;
         throw EngineError(ErrorCategory::Data, errc::ConversionFailed,
-                          {what + ": the text has characters that code page " + name_ + " cannot hold"});
+                          {what + ": the text \"" + s.substr(0, cut) + (cut < s.size() ? "..." : "") +
+                           "\" cannot be stored in the table's code page " + name_ + " (" + kLanguageDriverHint + ")"});
+    }
     return out;
 }
 

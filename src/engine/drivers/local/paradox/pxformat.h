@@ -93,6 +93,10 @@ void writeCounters(File& file, const PxHeader& h);
 void layoutFields(PxHeader& h, const std::string& path);
 
 // Conversion between the table's code page and UTF-8 (iconv).
+// Where the code page of new tables comes from, for refusals of text a table cannot hold.
+inline constexpr const char* kLanguageDriverHint =
+    "the LANGDRIVER setting of the PARADOX driver in the engine configuration chooses the code page of new Paradox tables";
+
 class CodePage {
 public:
     explicit CodePage(int codePage);
@@ -101,7 +105,8 @@ public:
     CodePage& operator=(const CodePage&) = delete;
     std::string name() const { return name_; }           // "CP1252"
     std::string toUtf8(const char* s, std::size_t n) const;
-    // Throws Data error naming what when a character has no place in the code page.
+    // Throws Data error naming what ("Field NAME of table PEOPLE.DB") and the text when a
+    // character has no place in the code page.
     std::string fromUtf8(const std::string& s, const std::string& what) const;
 
 private:

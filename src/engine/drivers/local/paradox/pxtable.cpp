@@ -408,7 +408,7 @@ void PxTable::encode(const std::vector<Value>& values, std::uint8_t* rec, std::v
             Bytes data;
             if (v.is<Bytes>()) data = v.get<Bytes>();
             else if (!v.isNull()) {
-                std::string s = f.type == ftype::Memo ? cp_->fromUtf8(v.asText(), "Field " + f.name) : v.asText();
+                std::string s = f.type == ftype::Memo ? cp_->fromUtf8(v.asText(), "Field " + f.name + " of table " + tableFile()) : v.asText();
                 data.assign(s.begin(), s.end());
             }
             blobs.emplace_back(k, std::move(data));
@@ -426,7 +426,7 @@ void PxTable::encode(const std::vector<Value>& values, std::uint8_t* rec, std::v
         }
         switch (f.type) {
         case ftype::Alpha: {
-            std::string s = cp_->fromUtf8(v.asText(), "Field " + f.name);
+            std::string s = cp_->fromUtf8(v.asText(), "Field " + f.name + " of table " + tableFile());
             if (s.size() > std::size_t(f.size))
                 dataError(f.name + " of table " + tableFile(), "the value \"" + v.asText() + "\" is longer than " +
                                                                    std::to_string(f.size) + " characters");
@@ -849,7 +849,7 @@ void PxTable::writeSecondary(const Secondary& s, const std::vector<std::vector<s
     xh.codePage = h_.codePage;
     xh.sortName = h_.sortName;
     xh.sortOrder = h_.sortOrder;
-    xh.tableName = cp_->fromUtf8(s.def.name, "Index " + s.def.name);
+    xh.tableName = cp_->fromUtf8(s.def.name, "Index " + s.def.name + " of table " + tableFile());
     xh.indexFlags = std::uint8_t((s.def.unique ? 1 : 0) | (s.def.descending ? 2 : 0));
     xh.indexFieldNumber = s.fieldNos[0] + 1;
     for (int fno : s.fieldNos) xh.fields.push_back(h_.fields[std::size_t(fno)]);
@@ -859,7 +859,7 @@ void PxTable::writeSecondary(const Secondary& s, const std::vector<std::vector<s
     hint.type = ftype::Short;
     hint.size = 2;
     xh.fields.push_back(hint);
-    for (auto& f : xh.fields) f.name = cp_->fromUtf8(f.name, "Field " + f.name);
+    for (auto& f : xh.fields) f.name = cp_->fromUtf8(f.name, "The name of field " + f.name + " of table " + tableFile());
     xh.pkFields = int(xh.fields.size()) - 1;
     layoutFields(xh, s.xPath);
     int idxBytes = 0;
@@ -1054,7 +1054,7 @@ void PxTable::rewrite(PxHeader h, std::vector<std::vector<std::uint8_t>> recs) {
     // Builds the new .DB beside the old one and renames it over; the blob file keeps its
     // offsets, so the old and the new .DB both stay readable with it at every moment.
     h.updateStamp = nowStamp();
-    for (auto& f : h.fields) f.name = cp_->fromUtf8(f.name, "Field " + f.name);
+    for (auto& f : h.fields) f.name = cp_->fromUtf8(f.name, "The name of field " + f.name + " of table " + tableFile());
     writeSortedTable(fs_, path_, h, recs, 0, true);
     db_ = fs_.open(path_, ReadWrite);
     db_->lock(options_.exclusive);
