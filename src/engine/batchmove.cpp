@@ -1,14 +1,19 @@
 // Batch move: the source dataset read record by record as a cursor, written through the
-// destination driver's appendRows, in one transaction on SQL destinations.
+// destination driver's appendRows, in one transaction on SQL destinations. A copy creates the
+// columns and indexes under the names a user of the destination types for them
+// (identifiers.h).
 #include "batchmove.h"
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <memory>
 
 #include "dataset.h"
 #include "driver.h"
 #include "error.h"
+#include "identifiers.h"
+#include "query.h"
 #include "table.h"
 
 namespace vlm::engine {
@@ -98,20 +103,52 @@ bool tableExists(Connection& c, const std::string& name) {
     }
 }
 
+// How the source's server folds unquoted names: its table's or query's connection; a dataset
+// of unknown origin as if its names were written as they are.
+IdentifierCase identifierCaseOf(Dataset& ds) {
+    if (auto* t = dynamic_cast<Table*>(&ds)) return t->connection().capabilities().identifierCase;
+    if (auto* q = dynamic_cast<Query*>(&ds))
+        if (Connection* c = q->preparedConnection()) return c->capabilities().identifierCase;
+    return IdentifierCase::AsWritten;
+}
+
+// The destination names of the source's columns: plain names in the destination's folding,
+// the others as they are. Should folding make two names one ("id" and "ID" on PostgreSQL),
+// those keep their own spelling.
+std::vector<std::string> carriedNames(const std::vector<std::string>& names, IdentifierCase from, IdentifierCase to) {
+    std::vector<std::string> out;
+    for (const auto& n : names) out.push_back(carryIdentifier(n, from, to));
+    for (bool again = true; again;) {
+        again = false;
+        for (std::size_t i = 0; i < out.size(); ++i)
+            if (out[i] != names[i] && std::count(out.begin(), out.end(), out[i]) > 1) {
+                out[i] = names[i];
+                again = true;
+            }
+    }
+    return out;
+}
+
 // The indexes a copy of a table takes along: the key and the indexes on fields (expression
-// indexes have no form on other drivers). A local table's unique index other than the key does
-// not bind its rows (dBase keeps the first of equal keys), so its copy is not unique. The
-// destination driver names them (index names may be database-wide there).
-std::vector<IndexDef> copiedIndexes(Table& source, const std::vector<FieldDef>& fields) {
+// indexes have no form on other drivers), with field and index names as the destination has
+// them (names maps source field names to destination ones). A local table's unique index
+// other than the key does not bind its rows (dBase keeps the first of equal keys), so its copy
+// is not unique. The destination driver names them (index names may be database-wide there).
+std::vector<IndexDef> copiedIndexes(Table& source, const std::map<std::string, std::string>& names,
+                                    IdentifierCase from, IdentifierCase to) {
     std::vector<IndexDef> out;
     bool local = !source.connection().capabilities().sqlBased;
     for (auto ix : source.indexDefs()) {
         if (ix.fields.empty() || !ix.expression.empty()) continue;
         bool known = true;
-        for (const auto& f : ix.fields)
-            known = known && std::any_of(fields.begin(), fields.end(), [&](const FieldDef& d) { return d.name == f; });
+        for (auto& f : ix.fields) {
+            auto it = names.find(f);
+            known = known && it != names.end();
+            if (it != names.end()) f = it->second;
+        }
         if (!known) continue;
         if (local && !ix.primary) ix.unique = false;
+        ix.name = carryIdentifier(ix.name, from, to);
         out.push_back(std::move(ix));
     }
     return out;
@@ -137,17 +174,24 @@ void BatchMove::execute(Progress* progress) {
     std::vector<FieldDef> createDefs;
     std::vector<IndexDef> createIndexes;
     if (mode == batCopy) {
+        Capabilities destCaps = conn.capabilities();
+        const IdentifierCase from = identifierCaseOf(*source), to = destCaps.identifierCase;
+        std::vector<std::string> sourceNames;
+        for (int i = 0; i < source->fieldCount(); ++i) sourceNames.push_back(source->field(i).def().name);
+        const std::vector<std::string> destNames = carriedNames(sourceNames, from, to);
+        std::map<std::string, std::string> nameMap;
         for (int i = 0; i < source->fieldCount(); ++i) {
             FieldDef d = source->field(i).def();
+            d.name = destNames[std::size_t(i)];
+            nameMap.emplace(sourceNames[std::size_t(i)], d.name);
             createDefs.push_back(d);
             columns.push_back(d.name);
             sourceColumns.push_back(i);
         }
         // Copies into servers whose index names are database- or schema-wide take the source
         // table's indexes along; the driver finds free names for them.
-        Capabilities destCaps = conn.capabilities();
         if (auto* st = dynamic_cast<Table*>(source); st && destCaps.sqlBased && destCaps.freeIndexNames)
-            createIndexes = copiedIndexes(*st, createDefs);
+            createIndexes = copiedIndexes(*st, nameMap, from, to);
     } else {
         auto destDefs = conn.fieldDefs(table);
         auto destField = [&](const std::string& n) -> std::string {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "identifiers.h"
 #include "progress.h"
 #include "trace.h"
 #include "types.h"
@@ -113,6 +114,8 @@ struct Capabilities {
     bool countWithoutFetch = false;   // rowCount() on query cursors works
     bool bulkLoad = false;            // appendRows() is faster than row inserts
     bool freeIndexNames = false;      // createTable renames a new table's index whose name is taken
+    // How the server folds names written without quotes (batch move carries names by it).
+    IdentifierCase identifierCase = IdentifierCase::Upper;
 };
 
 class Connection {

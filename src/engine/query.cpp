@@ -212,6 +212,7 @@ void Query::unprepare() {
 }
 
 bool Query::prepared() const { return impl_->stmt != nullptr; }
+Connection* Query::preparedConnection() const { return impl_->conn; }
 
 namespace {
 // A named parameter takes the value of the first parameter of its name, so one paramByName

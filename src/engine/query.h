@@ -51,6 +51,8 @@ public:
     void prepare();
     void unprepare();
     bool prepared() const;
+    // The connection the prepared (or open) query runs on; null before prepare().
+    Connection* preparedConnection() const;
     void execSql();                              // a statement without rows
     std::int64_t rowsAffected() const { return rowsAffected_; }
 

@@ -1,6 +1,7 @@
-// Batch move between SQLite, PostgreSQL (the throwaway cluster of the ctest fixture "postgres")
-// and an embedded Firebird file: names with blanks, dots, quotes and mixed case, as tables and
-// as columns, come through every hop unchanged.
+// Batch move between SQLite, PostgreSQL (the throwaway cluster of the ctest fixture "postgres"),
+// an embedded Firebird file, a dBase directory and ODBC: names with blanks, dots, quotes and
+// mixed case, as tables and as columns, come through every hop unchanged; plain names take the
+// destination's case, for every pair of drivers.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,7 +10,9 @@
 #include "engine/batchmove.h"
 #include "engine/database.h"
 #include "engine/error.h"
+#include "engine/identifiers.h"
 #include "engine/query.h"
+#include "engine/registry.h"
 #include "engine/table.h"
 #include "fixtures/servers.h"
 
@@ -128,6 +131,121 @@ TEST(CrossServer, OddIdentifiersRoundTripThroughSqlitePostgresAndFirebird) {
     fb.close();
     lite.close();
     back.close();
+    fs::remove_all(dir);
+}
+
+// One database of each driver (two through ODBC), each with a table SRC made by its own SQL:
+// id and qty written without quotes (so the server folds them), "Mixed Case" quoted, and an
+// index ix_qty where the server has SQL indexes. Copied into every other one, id and qty are
+// found there without quotes, named in the destination's case; "Mixed Case" keeps the source's
+// spelling; the index name follows the same rule.
+TEST(CrossServer, PlainNamesTakeTheDestinationsCaseForEveryPairOfDrivers) {
+    std::string port = vlm::test::serverPort("VLM_PG_STATE");
+    ASSERT_FALSE(port.empty());
+    ASSERT_TRUE(DriverRegistry::standard().has("ODBC")) << "the ODBC driver is not in this build";
+    fs::path dir = fs::temp_directory_path() / ("vlm-identcase-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "local");
+    const std::string schema = "x_case_" + std::to_string(::getpid()), odbcSchema = schema + "_odbc";
+    struct Backend {
+        std::string name, database, source, prefix, suffix;   // table names: prefix + base + suffix
+        std::vector<std::string> params, setup;
+        IdentifierCase folding;
+    };
+    const std::string pgName = "POSTGRESQL:127.0.0.1:" + port + "/vlmtest";
+    std::vector<Backend> backends = {
+        {"dBase", (dir / "local").string(), "SRC.DBF", "", ".DBF", {},
+         {"create table \"SRC.DBF\" (id numeric(5,0), qty numeric(5,0), \"Mixed Case\" char(10))",
+          "insert into SRC values (1, 5, 'x')"}, IdentifierCase::Upper},
+        {"SQLite", "SQLITE:" + (dir / "lite.sqlite").string(), "SRC", "", "", {},
+         {"create table SRC (id integer, qty integer, \"Mixed Case\" varchar(10))", "create index ix_qty on SRC (qty)",
+          "insert into SRC values (1, 5, 'x')"}, IdentifierCase::AsWritten},
+        {"Firebird", "INTRBASE:" + (dir / "fb.fdb").string(), "SRC", "", "", {"USER NAME=TESTER", "CREATE=TRUE"},
+         {"create table SRC (id integer, qty integer, \"Mixed Case\" varchar(10))", "create index ix_qty on SRC (qty)",
+          "insert into SRC values (1, 5, 'x')"}, IdentifierCase::Upper},
+        {"PostgreSQL", pgName, schema + ".src", schema + ".", "", {"USER NAME=pgtest"},
+         {"create schema " + schema, "create table " + schema + ".src (id integer, qty integer, \"Mixed Case\" varchar(10))",
+          "create index ix_qty on " + schema + ".src (qty)", "insert into " + schema + ".src values (1, 5, 'x')"},
+         IdentifierCase::Lower},
+        {"ODBC SQLite", "ODBC:DRIVER={SQLite3};DATABASE=" + (dir / "odbc.sqlite").string(), "SRC", "", "", {},
+         {"create table SRC (id integer, qty integer, \"Mixed Case\" varchar(10))", "create index ix_qty on SRC (qty)",
+          "insert into SRC values (1, 5, 'x')"}, IdentifierCase::AsWritten},
+        {"ODBC PostgreSQL", "ODBC:DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=" + port + ";DATABASE=vlmtest",
+         odbcSchema + ".src", odbcSchema + ".", "", {"USER NAME=pgtest"},
+         {"create schema " + odbcSchema,
+          "create table " + odbcSchema + ".src (id integer, qty integer, \"Mixed Case\" varchar(10))",
+          "create index ix_qty on " + odbcSchema + ".src (qty)", "insert into " + odbcSchema + ".src values (1, 5, 'x')"},
+         IdentifierCase::Lower},
+    };
+    std::vector<std::unique_ptr<Database>> dbs;
+    try {
+        Database admin;
+        admin.setDatabaseName(pgName);
+        admin.params() = {"USER NAME=pgtest"};
+        run(admin, "DROP SCHEMA IF EXISTS " + schema + " CASCADE");
+        run(admin, "DROP SCHEMA IF EXISTS " + odbcSchema + " CASCADE");
+        for (const auto& b : backends) {
+            auto db = std::make_unique<Database>();
+            db->setDatabaseName(b.database);
+            db->params() = b.params;
+            db->open();
+            EXPECT_EQ(db->connection().capabilities().identifierCase, b.folding) << b.name;
+            for (const auto& sql : b.setup) run(*db, sql);
+            dbs.push_back(std::move(db));
+        }
+        for (std::size_t i = 0; i < backends.size(); ++i) {
+            const Backend& from = backends[i];
+            Table src;
+            src.setDatabase(dbs[i].get());
+            src.setTableName(from.source);
+            src.open();
+            std::vector<std::string> sourceNames = src.fieldNames();
+            ASSERT_EQ(sourceNames.size(), 3u) << from.name;
+            for (std::size_t k = 0; k < backends.size(); ++k) {
+                const Backend& to = backends[k];
+                SCOPED_TRACE(from.name + " -> " + to.name);
+                std::string base = "d" + std::to_string(i) + std::to_string(k);
+                std::string table = to.prefix + (to.suffix.empty() ? base : "D" + base.substr(1)) + to.suffix;
+                copy(*dbs[i], from.source, *dbs[k], table);
+                auto fold = [&](const std::string& n) {
+                    return to.folding == IdentifierCase::AsWritten ? n : carryIdentifier(n, IdentifierCase::AsWritten, to.folding);
+                };
+                std::vector<std::string> want = {fold(sourceNames[0]), fold(sourceNames[1]), sourceNames[2]};
+                std::vector<std::string> got;
+                for (const auto& f : dbs[k]->connection().fieldDefs(table)) got.push_back(f.name);
+                if (to.name == "dBase") want[2] = "MIXED CASE";   // dBase field names are upper case
+                EXPECT_EQ(got, want);
+                // What a user of the destination types: the plain names without quotes.
+                Query q;
+                q.setDatabase(dbs[k].get());
+                q.setSql("select qty from " + dbs[k]->connection().quoteTable(table) + " where id = 1");
+                q.open();
+                ASSERT_FALSE(q.eof());
+                EXPECT_EQ(q.field(0).value().asInteger(), 5);
+                // The index, where both sides have SQL indexes and the destination copies them.
+                if (to.name == "Firebird" || to.name == "PostgreSQL") {
+                    bool sourceIndexed = from.name != "dBase";
+                    std::string ixWant = to.folding == IdentifierCase::Upper ? "IX_QTY" : "ix_qty";
+                    bool found = false;
+                    for (const auto& ix : dbs[k]->connection().indexDefs(table))
+                        found = found || (ix.name.size() >= 6 && ix.name.substr(ix.name.size() - 6) == ixWant);
+                    EXPECT_EQ(found, sourceIndexed);
+                }
+            }
+        }
+    } catch (const EngineError& e) {
+        ADD_FAILURE() << e.what();
+    }
+    dbs.clear();   // their sessions end before the schemas go
+    try {
+        Database admin;
+        admin.setDatabaseName(pgName);
+        admin.params() = {"USER NAME=pgtest"};
+        run(admin, "DROP SCHEMA IF EXISTS " + schema + " CASCADE");
+        run(admin, "DROP SCHEMA IF EXISTS " + odbcSchema + " CASCADE");
+    } catch (const EngineError& e) {
+        ADD_FAILURE() << e.what();
+    }
     fs::remove_all(dir);
 }
 

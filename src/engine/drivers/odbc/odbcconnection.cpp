@@ -27,6 +27,13 @@ OdbcConnection::OdbcConnection(std::shared_ptr<Session> s) : s_(std::move(s)) {
     SQLUINTEGER usage = 0;
     if (ok(SQLGetInfo(s_->dbc.get(), SQL_SCHEMA_USAGE, &usage, sizeof usage, nullptr)))
         s_->schemas = usage != 0;
+    // The ORACLE, MSSQL and SQLBASE kinds fold to upper case; any other data source says.
+    SQLUSMALLINT folding = SQL_IC_UPPER;
+    if (s_->driverName == "ODBC" &&
+        ok(SQLGetInfo(s_->dbc.get(), SQL_IDENTIFIER_CASE, &folding, sizeof folding, nullptr)))
+        s_->identifierCase = folding == SQL_IC_UPPER   ? IdentifierCase::Upper
+                             : folding == SQL_IC_LOWER ? IdentifierCase::Lower
+                                                       : IdentifierCase::AsWritten;
 }
 
 Capabilities OdbcConnection::capabilities() const {
@@ -34,6 +41,7 @@ Capabilities OdbcConnection::capabilities() const {
     c.sqlBased = true;
     c.transactions = true;
     c.storedProcedures = hasProcedures();
+    c.identifierCase = s_->identifierCase;
     return c;
 }
 

@@ -26,6 +26,7 @@ struct Session {
     std::string quote = "\"";  // identifier quote character of the data source
     std::string patternEscape; // search pattern escape of the data source
     bool schemas = true;       // the data source has schemas
+    IdentifierCase identifierCase = IdentifierCase::Upper;   // of unquoted names
     bool connected = false;
     bool inTxn = false;
     ~Session() {

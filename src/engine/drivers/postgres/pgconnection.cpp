@@ -219,6 +219,7 @@ Capabilities PgConnection::capabilities() const {
     c.storedProcedures = true;
     c.bulkLoad = true;
     c.freeIndexNames = true;
+    c.identifierCase = IdentifierCase::Lower;
     return c;
 }
 

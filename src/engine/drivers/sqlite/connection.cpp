@@ -156,6 +156,7 @@ Capabilities SqliteConnection::capabilities() const {
     c.sqlBased = true;
     c.transactions = true;
     c.countWithoutFetch = true;
+    c.identifierCase = IdentifierCase::AsWritten;
     return c;
 }
 

@@ -297,6 +297,7 @@ Capabilities DirConnection::capabilities() const {
     c.softDelete = true;
     c.pack = true;
     c.countWithoutFetch = false;
+    c.identifierCase = IdentifierCase::Upper;   // dBase and Paradox field names
     return c;
 }
 
