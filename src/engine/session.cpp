@@ -361,6 +361,10 @@ std::string Session::driverNameOf(const std::string& database) {
     // "DRIVER:TARGET" when the part before the colon is a driver of this build. A one-letter
     // prefix is a drive letter, and "host:/path" stays a server path.
     auto colon = name.find(':');
+    // A PostgreSQL URI ("postgresql://host/db", "postgres://...") is the whole target.
+    if (colon != std::string::npos && name.compare(colon, 3, "://") == 0 && drivers_.has("POSTGRESQL") &&
+        (equalsNoCase(name.substr(0, colon), "postgresql") || equalsNoCase(name.substr(0, colon), "postgres")))
+        return "POSTGRESQL";
     if (colon != std::string::npos && colon >= 2) {
         std::string prefix = name.substr(0, colon);
         if (drivers_.has(prefix)) return upperAscii(prefix);
@@ -396,7 +400,8 @@ std::unique_ptr<Connection> Session::connect(const std::string& database, const 
             driver = driverNameOf(name);
             std::string target = name;
             auto colon = name.find(':');
-            if (colon != std::string::npos && colon >= 2 && equalsNoCase(name.substr(0, colon), driver))
+            if (colon != std::string::npos && colon >= 2 && equalsNoCase(name.substr(0, colon), driver) &&
+                name.compare(colon, 3, "://") != 0)   // a URI whose scheme is the driver's name stays whole
                 target = name.substr(colon + 1);
             for (auto& l : params) put(l);
             cp.target = target;

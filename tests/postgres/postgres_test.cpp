@@ -105,6 +105,84 @@ TEST_F(Postgres, ConnectErrorsCarryTheServerTextAndNeverThePassword) {
     }
 }
 
+// Every documented form of a PostgreSQL database, as a database name (what the panels' select
+// step opens) and as an alias's SERVER NAME, reaches the test cluster. The host/db and db forms
+// take the port (and db the host) from libpq's PGPORT and PGHOST, as psql does.
+TEST_F(Postgres, EveryConnectionStringFormReachesTheDatabase) {
+    struct Env {
+        Env(const std::string& port) {
+            ::setenv("PGHOST", "127.0.0.1", 1);
+            ::setenv("PGPORT", port.c_str(), 1);
+        }
+        ~Env() {
+            ::unsetenv("PGHOST");
+            ::unsetenv("PGPORT");
+        }
+    } env(port_);
+    const std::string forms[] = {
+        "127.0.0.1:" + port_ + "/vlmtest",
+        "127.0.0.1/vlmtest",
+        "vlmtest",
+        "host=127.0.0.1 port=" + port_ + " dbname=vlmtest",
+        "dbname=vlmtest user=pgtest",
+        "postgresql://pgtest@127.0.0.1:" + port_ + "/vlmtest",
+        "postgres://127.0.0.1:" + port_ + "/vlmtest?application_name=formtest",
+    };
+    // A private session on a configuration file that is never written.
+    Session session(DriverRegistry::standard());
+    session.loadConfig((std::filesystem::temp_directory_path() / ("vlm-pgforms-" + std::to_string(::getpid()) + ".cfg")).string());
+    session.setConfigMode(ConfigMode::Session);
+    auto check = [&](const std::string& name, const std::vector<std::string>& params) {
+        Database db(&session);
+        db.setDatabaseName(name);
+        db.params() = params;
+        try {
+            db.open();
+            Query q;
+            q.setDatabase(&db);
+            q.setSql("select current_database(), inet_server_port()");
+            q.open();
+            EXPECT_EQ(q.field(0).value().asText(), "vlmtest");
+            EXPECT_EQ(q.field(1).value().asText(), port_);
+        } catch (const EngineError& e) {
+            ADD_FAILURE() << e.what();
+        }
+    };
+    for (const auto& form : forms) {
+        SCOPED_TRACE(form);
+        check("POSTGRESQL:" + form, {"USER NAME=pgtest"});
+        if (form.rfind("postgres", 0) == 0) check(form, {"USER NAME=pgtest"});   // a URI alone names its driver
+        if (session.isAlias("PGFORM")) session.deleteAlias("PGFORM");
+        // The alias's PORT serves the forms that name none (new aliases start with PORT=5432).
+        session.addAlias("PGFORM", "POSTGRESQL", {"SERVER NAME=" + form, "USER NAME=pgtest", "PORT=" + port_});
+        check("PGFORM", {});
+    }
+    // An alias whose SERVER NAME is the host beside DATABASE NAME and PORT.
+    session.addAlias("PGPARTS", "POSTGRESQL", {"SERVER NAME=127.0.0.1", "PORT=" + port_, "DATABASE NAME=vlmtest"});
+    check("PGPARTS", {"USER NAME=pgtest"});
+
+    struct Bad {
+        std::string name, error;
+    } bad[] = {
+        {"POSTGRESQL:host=127.0.0.1 port=" + port_ + " dbname=no_such_db", "database \"no_such_db\" does not exist"},
+        {"POSTGRESQL:host=127.0.0.1 port", "Invalid PostgreSQL connection string"},
+        {"POSTGRESQL:host=127.0.0.1 colour=red", "Invalid PostgreSQL connection string"},
+    };
+    for (const auto& b : bad) {
+        SCOPED_TRACE(b.name);
+        Database db(&session);
+        db.setDatabaseName(b.name);
+        db.params() = {"USER NAME=pgtest"};
+        try {
+            db.open();
+            ADD_FAILURE() << "connected";
+        } catch (const EngineError& e) {
+            EXPECT_NE(std::string(e.what()).find(b.error), std::string::npos) << e.what();
+            EXPECT_EQ(std::string(e.what()).find("translate host name"), std::string::npos) << e.what();
+        }
+    }
+}
+
 TEST_F(Postgres, StatementErrorsAreEngineErrorsAndTheConnectionGoesOn) {
     try {
         exec("SELECT * FROM no_such_table");
