@@ -32,8 +32,15 @@ inline std::string shellQuote(const std::string& s) {
     return q + "'";
 }
 
-inline ToolResult runVlmtool(const std::string& cfg, const std::filesystem::path& dir, const std::vector<std::string>& args) {
-    std::string cmd = "VLM_ENGINE_CFG=" + shellQuote(cfg) + " " + shellQuote(VLMTOOL_PATH);
+// env: further "NAME=value" settings of the program's environment.
+inline ToolResult runVlmtool(const std::string& cfg, const std::filesystem::path& dir, const std::vector<std::string>& args,
+                             const std::vector<std::string>& env = {}) {
+    std::string cmd = "VLM_ENGINE_CFG=" + shellQuote(cfg) + " ";
+    for (const auto& e : env) {   // NAME='value': a quoted NAME would be no assignment
+        auto eq = e.find('=');
+        cmd += e.substr(0, eq) + "=" + shellQuote(e.substr(eq + 1)) + " ";
+    }
+    cmd += shellQuote(VLMTOOL_PATH);
     for (const auto& a : args) cmd += " " + shellQuote(a);
     auto errFile = dir / "stderr.txt";
     cmd += " 2>" + shellQuote(errFile.string());

@@ -69,6 +69,7 @@ protected:
         std::string server = "127.0.0.1/" + fbPort + ":" + vlm::test::readFile(fbState + "/datadir") +
                              "/vlmtool_" + unique + ".fdb";
         fbServerFile = server.substr(server.find(':') + 1);
+        fbServer = server;
         execOn("INTRBASE", {embedded, {{"USER NAME", "TESTER"}, {"CREATE", "TRUE"}}}, {});
         execOn("INTRBASE", {server, {{"USER NAME", fbUser}, {"PASSWORD", fbPassword}, {"CREATE", "TRUE"}}}, {});
         execOn("POSTGRESQL", pgAdmin(),
@@ -100,8 +101,8 @@ protected:
 
     ConnectParams pgAdmin() const { return {"127.0.0.1:" + pgPort + "/vlmtest", {{"USER NAME", "pgtest"}}}; }
 
-    Result run(const std::vector<std::string>& args) {
-        Result r = vlm::test::runVlmtool(cfg, dir, args);
+    Result run(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
+        Result r = vlm::test::runVlmtool(cfg, dir, args, env);
         seen += r.out + r.err;
         return r;
     }
@@ -124,7 +125,7 @@ protected:
         return run(args);
     }
 
-    std::string pgPort, fbPort, fbUser, fbPassword, schema, cfg, fbServerFile;
+    std::string pgPort, fbPort, fbUser, fbPassword, schema, cfg, fbServerFile, fbServer;
     fs::path dir;
     std::string seen;   // everything vlmtool wrote
 };
@@ -198,6 +199,85 @@ TEST_F(VlmtoolServers, CopyBetweenEveryPairOfTheRing) {
     }
     EXPECT_EQ(seen.find("vlmpass-secret"), std::string::npos);
     EXPECT_EQ(seen.find(fbPassword), std::string::npos);
+}
+
+// psql's table copied into Firebird with each side's own login, and isql-fb's back into
+// PostgreSQL: the plain names arrive in the other server's case, so that each program's user
+// finds them without quotes; logins also come from PGUSER/PGPASSWORD and ISC_USER/ISC_PASSWORD.
+TEST_F(VlmtoolServers, EachSideItsOwnLoginAndPlainNamesInTheOtherServersCase) {
+    const std::string psql = "PGPASSWORD=vlmpass-secret psql -h 127.0.0.1 -p " + pgPort +
+                             " -U vlmpass -d vlmtest -v ON_ERROR_STOP=1 -qAt -c ";
+    const std::string isql = "isql-fb -q -user " + shellQuote(fbUser) + " -password " + shellQuote(fbPassword) + " " +
+                             shellQuote(fbServer) + " 2>&1";
+    auto shell = [](const std::string& command) {
+        std::string out;
+        FILE* f = ::popen(command.c_str(), "r");
+        char buf[4096];
+        while (std::size_t n = std::fread(buf, 1, sizeof buf, f)) out.append(buf, n);
+        ::pclose(f);
+        return out;
+    };
+    shell(psql + shellQuote("create table " + schema + ".order_lines (id integer, qty integer); insert into " +
+                            schema + ".order_lines values (1, 5)"));
+    const std::string pgName = "POSTGRESQL:127.0.0.1:" + pgPort + "/vlmtest";
+    const std::string fbName = "INTRBASE:" + fbServer;
+    auto r = run({"--source-user", "vlmpass", "--source-password", "vlmpass-secret", "--dest-user", fbUser,
+                  "--dest-password", fbPassword, "copy", pgName, schema + ".order_lines", fbName, "ORDER_LINES"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1 rows copied to ORDER_LINES\n");
+    std::string out = shell("echo 'SELECT ID, QTY FROM ORDER_LINES;' | " + isql);
+    EXPECT_NE(out.find("QTY"), std::string::npos) << out;
+    EXPECT_NE(out.find("5"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Column unknown"), std::string::npos) << out;
+
+    // Back: isql-fb's table into PostgreSQL under its own name, which PostgreSQL's user types
+    // in lower case; the schema is chosen in the URI.
+    out = shell("printf 'CREATE TABLE ORDER_LINES2 (ID INTEGER, QTY INTEGER);\\nCOMMIT;\\n"
+                "INSERT INTO ORDER_LINES2 VALUES (1, 7);\\nCOMMIT;\\n' | " + isql);
+    EXPECT_EQ(out, "");
+    const std::string pgUri = "postgresql://127.0.0.1:" + pgPort + "/vlmtest?options=-c%20search_path%3D" + schema;
+    r = run({"--source-user", fbUser, "--source-password", fbPassword, "--dest-user", "vlmpass", "--dest-password",
+             "vlmpass-secret", "copy", fbName, "ORDER_LINES2", pgUri});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1 rows copied to order_lines2\n");
+    EXPECT_EQ(shell(psql + shellQuote("select id, qty from " + schema + ".order_lines2")), "1|7\n");
+
+    // No login given: the environment's, as psql and isql-fb take it.
+    const std::vector<std::string> env = {"PGUSER=vlmpass", "PGPASSWORD=vlmpass-secret", "ISC_USER=" + fbUser,
+                                          "ISC_PASSWORD=" + fbPassword};
+    r = run({"copy", pgName, schema + ".order_lines", fbName, "ORDER_LINES3"}, env);
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run({"dump", fbName, "ORDER_LINES3"}, env);
+    EXPECT_EQ(r.out, "ID\tQTY\n1\t5\n") << r.err;
+    r = run({"dump", fbName, "ORDER_LINES3"}, {"ISC_USER=" + fbUser, "ISC_PASSWORD=wrong-isc-secret-4"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Your user name and password are not defined"), std::string::npos) << r.err;
+    // Each side option wins over the plain one for its side only.
+    r = run({"--user", "nobody", "--password", "nothing", "--source-user", "vlmpass", "--source-password",
+             "vlmpass-secret", "copy", pgName, schema + ".order_lines", fbName, "ORDER_LINES4"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Your user name and password are not defined"), std::string::npos) << r.err;
+    EXPECT_EQ(seen.find("vlmpass-secret"), std::string::npos);
+    EXPECT_EQ(seen.find(fbPassword), std::string::npos);
+    EXPECT_EQ(seen.find("wrong-isc-secret-4"), std::string::npos);
+}
+
+// Every form of a PostgreSQL database name, from the command line (the short forms without a
+// host or port take PGHOST and PGPORT, as psql does).
+TEST_F(VlmtoolServers, EveryPostgresqlFormFromTheCommandLine) {
+    const std::vector<std::string> env = {"PGHOST=127.0.0.1", "PGPORT=" + pgPort};
+    for (const std::string& name : std::vector<std::string>{
+             "POSTGRESQL:127.0.0.1:" + pgPort + "/vlmtest", "POSTGRESQL:127.0.0.1/vlmtest", "POSTGRESQL:vlmtest",
+          "POSTGRESQL:host=127.0.0.1 port=" + pgPort + " dbname=vlmtest",
+          "POSTGRESQL:postgresql://vlmpass@127.0.0.1:" + pgPort + "/vlmtest",
+          "postgresql://127.0.0.1:" + pgPort + "/vlmtest"}) {
+        SCOPED_TRACE(name);
+        auto r = run({"--user", "vlmpass", "--password", "vlmpass-secret", "sql", name,
+                      "select current_database() as db, current_user as who"}, env);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "db\twho\nvlmtest\tvlmpass\n");
+    }
+    EXPECT_EQ(seen.find("vlmpass-secret"), std::string::npos);
 }
 
 TEST_F(VlmtoolServers, PasswordsNeverAppearInOutputOrErrors) {

@@ -112,6 +112,11 @@ TEST_F(VlmtoolTest, FailuresGiveStatusAndEngineErrorOnStderr) {
         {"missing table", {"dump", "SQLITE:" + db}, 2, "vlmtool: usage: vlmtool dump DB TABLE\n"},
         {"unknown option", {"--colour", "tables", "SQLITE:" + db}, 2, "vlmtool: unknown option --colour\n"},
         {"bad alias param", {"alias", "add", "X", "SQLITE", "novalue"}, 2, "not a PARAM=VALUE argument: novalue"},
+        {"side login outside copy", {"--dest-user", "X", "tables", "SQLITE:" + db}, 2,
+         "vlmtool: --source-user, --source-password, --dest-user and --dest-password belong to copy\n"},
+        {"side login without value", {"copy", "--source-user"}, 2, "vlmtool: --source-user needs a value\n"},
+        {"bad connection string", {"tables", "POSTGRESQL:host=127.0.0.1 port"}, 1,
+         "vlmtool: Invalid PostgreSQL connection string"},
     };
     for (const auto& c : cases) {
         auto r = run(c.args);
@@ -119,6 +124,15 @@ TEST_F(VlmtoolTest, FailuresGiveStatusAndEngineErrorOnStderr) {
         EXPECT_NE(r.err.find(c.err), std::string::npos) << c.name << ": " << r.err;
     }
     EXPECT_FALSE(fs::exists(cfg));   // failed alias commands wrote nothing
+}
+
+TEST_F(VlmtoolTest, HelpShowsTheLoginOfEachSideAndTheEnvironment) {
+    auto r = run({"--help"});
+    EXPECT_EQ(r.status, 0);
+    for (const char* text : {"--source-user NAME", "--source-password TEXT", "--dest-user NAME", "--dest-password TEXT",
+                             "PGUSER and PGPASSWORD", "ISC_USER and ISC_PASSWORD", "POSTGRESQL:host=H port=P dbname=D",
+                             "postgresql://user@host/db"})
+        EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
 }
 
 TEST_F(VlmtoolTest, SqlTablesAndFields) {
@@ -183,6 +197,37 @@ TEST_F(VlmtoolTest, CopyMakesTheSameRowsInAnotherDatabase) {
     // Copying again replaces the table rather than doubling it.
     ASSERT_EQ(run({"copy", "SQLITE:" + db, "T", "SQLITE:" + dst, "T2"}).status, 0);
     EXPECT_EQ(run({"dump", "SQLITE:" + dst, "T2"}).out, src.out);
+}
+
+// Cyrillic text from a database the sqlite3 shell wrote, into new Paradox and dBase tables: both
+// take a Cyrillic code page by default; a configured Western one refuses the text, naming the
+// field, the table, the text, the code page and the setting that chose it.
+TEST_F(VlmtoolTest, CyrillicTextCopiesIntoNewParadoxAndDbaseTables) {
+    std::string source = (dir / "s.sqlite").string(), local = (dir / "local").string();
+    fs::create_directories(local);
+    ASSERT_EQ(std::system(("sqlite3 " + shellQuote(source) +
+                           " \"create table src (name varchar(20)); insert into src values ('Пётр');\"").c_str()),
+              0)
+        << "the sqlite3 shell failed";
+    for (const std::string table : {"PX.DB", "OUT.DBF"}) {
+        auto r = run({"copy", "SQLITE:" + source, "src", local, table});
+        ASSERT_EQ(r.status, 0) << table << ": " << r.err;
+        EXPECT_EQ(r.out, "1 rows copied to " + table + "\n");
+        EXPECT_EQ(run({"dump", local, table}).out, "NAME\nПётр\n");
+    }
+    { std::ofstream(cfg) << "[\\DRIVERS\\PARADOX\\INIT]\nLANGDRIVER=ANSIINTL\n[\\DRIVERS\\DBASE\\INIT]\nLANGDRIVER=DBWINUS0\n"; }
+    struct Case {
+        const char *table, *format, *driver;
+    } cases[] = {{"PX2.DB", "Paradox", "PARADOX"}, {"OUT2.DBF", "dBase", "DBASE"}};
+    for (const auto& c : cases) {
+        auto r = run({"copy", "SQLITE:" + source, "src", local, c.table});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, std::string("vlmtool: Field NAME of table ") + c.table +
+                             ": the text \"Пётр\" cannot be stored in the table's code page CP1252 (the LANGDRIVER "
+                             "setting of the " + c.driver + " driver in the engine configuration chooses the code page "
+                             "of new " + c.format + " tables)\n");
+        EXPECT_FALSE(fs::exists(fs::path(local) / c.table));
+    }
 }
 
 TEST_F(VlmtoolTest, DemoWritesADatabaseThatDumps) {

@@ -7,6 +7,7 @@
 #include "engine/batchmove.h"
 #include "engine/database.h"
 #include "engine/error.h"
+#include "engine/identifiers.h"
 #include "engine/session.h"
 #include "engine/table.h"
 
@@ -22,14 +23,20 @@ const char* kUsage =
     "  fields DB TABLE                list the fields of TABLE: name, type, size, scale, native type\n"
     "  dump DB TABLE                  write TABLE as delimited text (header line, one line per row)\n"
     "  sql DB \"STATEMENT\"             run a statement; rows are written like dump\n"
-    "  copy SRCDB TABLE DSTDB [NEW]   copy TABLE into DSTDB (created or replaced) as NEW or TABLE\n"
+    "  copy SRCDB TABLE DSTDB [NEW]   copy TABLE into DSTDB (created or replaced) as NEW or TABLE;\n"
+    "                                 plain names of columns, indexes and TABLE take DSTDB's case\n"
     "  alias add NAME DRIVER [PARAM=VALUE ...]\n"
     "  alias delete NAME\n"
     "  alias list                     aliases of the configuration file and their drivers\n"
     "  demo FILE                      write the demo SQLite database FILE\n"
-    "DB is an alias, a directory of local tables, or DRIVER:TARGET (SQLITE:/data/x.sqlite).\n"
-    "Options: --user NAME, --password TEXT, --delimiter C (a character, or \\t; default tab),\n"
-    "         --system. The configuration file is $VLM_ENGINE_CFG or IDAPI32.CFG beside vlmtool.\n"
+    "DB is an alias, a directory of local tables, or DRIVER:TARGET (SQLITE:/data/x.sqlite,\n"
+    "POSTGRESQL:host:port/db, POSTGRESQL:host=H port=P dbname=D, postgresql://user@host/db).\n"
+    "Options: --user NAME, --password TEXT (the login; for copy, of both databases),\n"
+    "         --source-user NAME, --source-password TEXT, --dest-user NAME, --dest-password TEXT\n"
+    "         (copy: the login of one side, over --user and --password),\n"
+    "         --delimiter C (a character, or \\t; default tab), --system.\n"
+    "Without a login PostgreSQL takes PGUSER and PGPASSWORD, Firebird ISC_USER and ISC_PASSWORD.\n"
+    "The configuration file is $VLM_ENGINE_CFG or IDAPI32.CFG beside vlmtool.\n"
     "In values a tab, line feed, carriage return, backslash and the delimiter are written\n"
     "as \\t, \\n, \\r, \\\\ and \\ followed by the delimiter; NULL is an empty field.\n";
 
@@ -40,14 +47,23 @@ struct UsageError {
 
 struct Options {
     std::string user, password;
+    // copy: the login of one side; empty: --user and --password.
+    std::string sourceUser, sourcePassword, destUser, destPassword;
     char delimiter = '\t';
     bool system = false;
     std::vector<std::string> words;
 
-    std::vector<std::string> login() const {
+    std::vector<std::string> login() const { return loginOf(user, password); }
+    std::vector<std::string> sourceLogin() const {
+        return loginOf(sourceUser.empty() ? user : sourceUser, sourcePassword.empty() ? password : sourcePassword);
+    }
+    std::vector<std::string> destLogin() const {
+        return loginOf(destUser.empty() ? user : destUser, destPassword.empty() ? password : destPassword);
+    }
+    static std::vector<std::string> loginOf(const std::string& u, const std::string& pw) {
         std::vector<std::string> p;
-        if (!user.empty()) p.push_back("USER NAME=" + user);
-        if (!password.empty()) p.push_back("PASSWORD=" + password);
+        if (!u.empty()) p.push_back("USER NAME=" + u);
+        if (!pw.empty()) p.push_back("PASSWORD=" + pw);
         return p;
     }
 };
@@ -74,6 +90,14 @@ Options parse(const std::vector<std::string>& args) {
             o.user = valueOf("--user");
         } else if (is("--password")) {
             o.password = valueOf("--password");
+        } else if (is("--source-user")) {
+            o.sourceUser = valueOf("--source-user");
+        } else if (is("--source-password")) {
+            o.sourcePassword = valueOf("--source-password");
+        } else if (is("--dest-user")) {
+            o.destUser = valueOf("--dest-user");
+        } else if (is("--dest-password")) {
+            o.destPassword = valueOf("--dest-password");
         } else if (is("--delimiter")) {
             std::string d = parseDelimiter(valueOf("--delimiter"));
             if (d.empty()) throw UsageError{"--delimiter takes one character (not a backslash or line break), or \\t"};
@@ -165,16 +189,23 @@ int cmdCopy(Session& s, const Options& o, std::FILE* out) {
     need(o, 4, 5, "copy SRCDB TABLE DSTDB [NEWNAME]");
     Database src(&s), dst(&s);
     src.setDatabaseName(o.words[1]);
-    src.params() = o.login();
+    src.params() = o.sourceLogin();
     dst.setDatabaseName(o.words[3]);
-    dst.params() = o.login();
+    dst.params() = o.destLogin();
     src.open();
     dst.open();
     Table from, to;
     from.setDatabase(&src);
     from.setTableName(o.words[2]);
     to.setDatabase(&dst);
-    to.setTableName(o.words.size() > 4 ? o.words[4] : o.words[2]);
+    // Without NEW the table keeps its name, in the destination server's case when it is a plain
+    // name there ("order_lines" from PostgreSQL becomes ORDER_LINES on Firebird).
+    std::string name = o.words[2];
+    if (o.words.size() > 4) name = o.words[4];
+    else if (dst.connection().capabilities().sqlBased)
+        name = carryIdentifier(name, src.connection().capabilities().identifierCase,
+                               dst.connection().capabilities().identifierCase);
+    to.setTableName(name);
     from.open();
     BatchMove move;
     move.source = &from;
@@ -228,6 +259,8 @@ int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         Options o = parse(args);
         if (o.words.empty()) throw UsageError{};
         const std::string& cmd = o.words[0];
+        if (cmd != "copy" && !(o.sourceUser + o.sourcePassword + o.destUser + o.destPassword).empty())
+            throw UsageError{"--source-user, --source-password, --dest-user and --dest-password belong to copy"};
         if (cmd == "demo") return cmdDemo(o, out);
         Session& s = Session::defaultSession();
         if (cmd == "alias" || !s.configErrors().empty())

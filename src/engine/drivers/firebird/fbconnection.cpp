@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <map>
 
 #include "engine/typemap.h"
@@ -297,8 +298,13 @@ FbConnection::FbConnection(const ConnectParams& params, Tracer& tracer)
     if (target_.empty())
         throw EngineError(ErrorCategory::Connect, errc::ConnectBase,
                           {"Unable to open the database.", "No database file or server path was given"});
-    const std::string user = params.param("USER NAME");
-    const std::string password = params.param("PASSWORD");
+    // With no login given, the one Firebird's own tools take from the environment.
+    auto orEnvironment = [](std::string value, const char* variable) {
+        const char* env = value.empty() ? std::getenv(variable) : nullptr;
+        return env ? std::string(env) : value;
+    };
+    const std::string user = orEnvironment(params.param("USER NAME"), "ISC_USER");
+    const std::string password = orEnvironment(params.param("PASSWORD"), "ISC_PASSWORD");
     const std::string charset = params.param("CHARSET", params.param("LC_CTYPE", "UTF8"));
     const std::string role = params.param("ROLE NAME");
     auto number = [&](const char* name, int def) {

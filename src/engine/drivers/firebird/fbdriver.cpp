@@ -1,6 +1,7 @@
 // The Firebird driver: registered as "INTRBASE" and, for aliases of the other spelling,
 // "INTERBASE". A plain path opens the file with the embedded engine (no server); "host:/path"
-// and "host/port:/path" go to a server.
+// and "host/port:/path" go to a server. The login is "USER NAME" and "PASSWORD"; with none given,
+// ISC_USER and ISC_PASSWORD of the environment, as Firebird's own tools take them.
 #include "engine/drivers/firebird/fbconnection.h"
 #include "engine/registry.h"
 
