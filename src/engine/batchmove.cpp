@@ -104,12 +104,16 @@ bool tableExists(Connection& c, const std::string& name) {
 }
 
 // How the source's server folds unquoted names: its table's or query's connection; a dataset
-// of unknown origin as if its names were written as they are.
+// of unknown origin as if its names were written as they are. Local field names match without
+// case whatever their spelling (Paradox keeps "id" as written), so as a source they count as
+// written; new local fields are upper case.
 IdentifierCase identifierCaseOf(Dataset& ds) {
-    if (auto* t = dynamic_cast<Table*>(&ds)) return t->connection().capabilities().identifierCase;
-    if (auto* q = dynamic_cast<Query*>(&ds))
-        if (Connection* c = q->preparedConnection()) return c->capabilities().identifierCase;
-    return IdentifierCase::AsWritten;
+    Connection* c = nullptr;
+    if (auto* t = dynamic_cast<Table*>(&ds)) c = &t->connection();
+    else if (auto* q = dynamic_cast<Query*>(&ds)) c = q->preparedConnection();
+    if (!c) return IdentifierCase::AsWritten;
+    Capabilities caps = c->capabilities();
+    return caps.sqlBased ? caps.identifierCase : IdentifierCase::AsWritten;
 }
 
 // The destination names of the source's columns: plain names in the destination's folding,
