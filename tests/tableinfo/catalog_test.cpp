@@ -3,6 +3,9 @@
 // catalog statements against their dictionary fixtures, with the text they give.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -47,65 +50,6 @@ TableRef ref(ServerKind kind, const std::string& listed, const std::string& driv
     return tableRef(info, login);
 }
 
-// Every Firebird column type, a domain, arrays, defaults, a quoted mixed-case name, indexes.
-void firebirdRoundTrip(engine::Database& db) {
-    for (const char* sql : {
-             "CREATE DOMAIN D_MONEY AS NUMERIC(10,2) DEFAULT 0 NOT NULL",
-             "CREATE TABLE ALL_TYPES (ID INTEGER NOT NULL PRIMARY KEY, S SMALLINT, B BIGINT DEFAULT 7, "
-             "N72 NUMERIC(7,2), N41 NUMERIC(4,1), N180 NUMERIC(18,0), D184 DECIMAL(18,4), F FLOAT, "
-             "DP DOUBLE PRECISION, DT DATE DEFAULT CURRENT_DATE, TM TIME, TS TIMESTAMP, BO BOOLEAN, "
-             "C CHAR(10), V VARCHAR(30) CHARACTER SET UTF8 DEFAULT 'it''s' NOT NULL, BL BLOB SUB_TYPE 0, "
-             "MEMO_TEXT BLOB SUB_TYPE 1, ARR INTEGER[1::10], ARR2 VARCHAR(5)[0::3,1::2], PRICE D_MONEY, "
-             "\"Mixed Name\" INTEGER)",
-             "CREATE UNIQUE INDEX ALL_TYPES_V ON ALL_TYPES (V)",
-             "CREATE INDEX ALL_TYPES_SB ON ALL_TYPES (S, B)"})
-        exec(db, sql);
-    TableRef t = ref(ServerKind::INTERBASE, "ALL_TYPES", "INTRBASE");
-    TableInfoData d = readTableInfo(db, t);
-    ASSERT_TRUE(d.errors.empty()) << d.errors.front();
-    EXPECT_EQ(d.dialect, 3);
-    auto row = [&](const std::string& name) {
-        for (const auto& c : d.columns)
-            if (c.name == name) return c;
-        return ColumnRow{};
-    };
-    EXPECT_EQ(row("N72").type, "NUMERIC");
-    EXPECT_EQ(row("N72").size, "7");
-    EXPECT_EQ(row("N72").scale, "2");
-    EXPECT_EQ(row("D184").type, "DECIMAL");
-    EXPECT_EQ(row("B").type, "BIGINT");
-    EXPECT_EQ(row("TM").type, "TIME");
-    EXPECT_EQ(row("TS").type, "TIMESTAMP");
-    EXPECT_EQ(row("BO").type, "BOOLEAN");
-    EXPECT_EQ(row("V").size, "30");
-    EXPECT_EQ(row("V").nullable, "False");
-    EXPECT_EQ(row("ARR").dimensions, "[1::10]");
-    EXPECT_EQ(row("ARR2").dimensions, "[0::3,1::2]");
-    EXPECT_EQ(row("PRICE").nullable, "False");   // the domain's NOT NULL
-    EXPECT_EQ(row("MEMO_TEXT").type, "MEMO");
-    EXPECT_EQ(row("Mixed Name").type, "INTEGER");
-    std::string script = test::joinText(createTableScript(t.target(), "ALL_TYPES", d.columns).lines);
-    EXPECT_NE(script.find("\"Mixed Name\" INTEGER"), std::string::npos) << script;
-    EXPECT_NE(script.find("ARR INTEGER[1::10]"), std::string::npos) << script;
-    EXPECT_NE(script.find("MEMO_TEXT BLOB SUB_TYPE 1"), std::string::npos) << script;
-    EXPECT_EQ(test::indexShapes(d.indexes).size(), 3u) << test::joinText(d.indexes);
-    roundTrip(db, t, "ALL_TYPES_COPY", "C_");
-
-    // Triggers: listed unchecked, the source with its heading, and no switch on this kind.
-    exec(db, "CREATE TRIGGER ALL_TYPES_BI FOR ALL_TYPES BEFORE INSERT AS BEGIN NEW.S = 1; END");
-    auto triggers = readTriggers(db, t);
-    ASSERT_EQ(triggers.size(), 1u);
-    EXPECT_EQ(triggers[0].name, "ALL_TYPES_BI");
-    EXPECT_FALSE(triggers[0].enabled);
-    auto source = triggerSource(db, t, "ALL_TYPES_BI");
-    ASSERT_EQ(source.size(), 3u);
-    EXPECT_EQ(source[0], "create trigger ALL_TYPES_BI for ALL_TYPES");
-    EXPECT_EQ(source[1], "BEFORE INSERT");
-    EXPECT_NE(source[2].find("NEW.S = 1"), std::string::npos);
-    EXPECT_EQ(triggerSwitchSql(t, "ALL_TYPES_BI", false), "");
-    EXPECT_TRUE(readConstraints(db, t).empty());
-}
-
 TEST(RoundTrip, FirebirdEmbedded) {
     if (!engine::DriverRegistry::standard().has("INTRBASE")) GTEST_SKIP() << "Firebird is not part of this build";
     std::string dir = scratch("fb");
@@ -113,7 +57,7 @@ TEST(RoundTrip, FirebirdEmbedded) {
     db.setDatabaseName("INTRBASE:" + dir + "/rt.fdb");
     db.params() = {"USER NAME=SYSDBA", "PASSWORD=masterkey", "CREATE=TRUE"};
     db.open();
-    firebirdRoundTrip(db);
+    test::firebirdRoundTrip(db);
 }
 
 TEST(Catalog, FirebirdDemoTableViewAndAFailedRead) {
@@ -434,6 +378,42 @@ TEST(Related, SqlBaseAndMssql) {
     for (const auto& c : readConstraints(ms, titles))
         if (c.typeCode == 5) EXPECT_EQ(constraintDefinition(ms, titles, c).statement.back(), "DEFAULT (0)");
     EXPECT_EQ(constraintSwitchSql(authors, "CK_authors_zip", false), "alter table dbo.authors NOCHECK CONSTRAINT CK_authors_zip");
+}
+
+// vlmtool ddl: what "Show Create SQL Script" shows and the index statements, or a view's source.
+std::string runTool(const std::string& args, int* status) {
+    std::string out;
+    FILE* p = ::popen((std::string(VLMTOOL_PATH) + " " + args + " 2>&1").c_str(), "r");
+    char buf[4096];
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    *status = WEXITSTATUS(::pclose(p));
+    return out;
+}
+
+TEST(VlmtoolDdl, TableViewLocalTableAndAMissingOne) {
+    auto demo = panels::ensureDemoDatabases(scratch("tooldemo"));
+    ASSERT_TRUE(demo.errors.empty()) << demo.errors.front();
+    int status = -1;
+    std::string out = runTool("--user SYSDBA --password masterkey ddl " + demo.firebird + " CRAFTSMAN", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(out.rfind("Create Table CRAFTSMAN (\nCR_NO INTEGER Not Null,\n", 0), 0u) << out;
+    EXPECT_NE(out.find("\n);\nCreate "), std::string::npos) << out;
+    EXPECT_NE(out.find("\nCreate Unique Index RDB$PRIMARY"), std::string::npos) << out;
+    out = runTool("--user SYSDBA --password masterkey ddl " + demo.firebird + " WORKSHOP_STAFF", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(out.rfind("create view WORKSHOP_STAFF as\n", 0), 0u) << out;
+    out = runTool("--user SYSDBA --password masterkey ddl " + demo.firebird + " NO_SUCH_TABLE", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("Table not found: NO_SUCH_TABLE"), std::string::npos) << out;
+    fs::path dbf;
+    for (const auto& e : fs::directory_iterator(demo.folder))
+        if (e.path().extension() == ".DBF" || e.path().extension() == ".dbf") dbf = e.path();
+    ASSERT_FALSE(dbf.empty());
+    out = runTool("ddl " + demo.folder + " " + dbf.filename().string(), &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(out.rfind("Create Table \"" + dbf.filename().string() + "\" (\n", 0), 0u) << out;
+    out = runTool("ddl " + demo.folder, &status);
+    EXPECT_EQ(status, 2);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "engine/database.h"
 #include "engine/query.h"
 #include "tableinfo/catalog.h"
+#include "tableinfo/related.h"
 
 namespace vlm::tableinfo::test {
 
@@ -113,6 +114,70 @@ inline void roundTrip(engine::Database& db, const TableRef& from, const std::str
     }
     EXPECT_EQ(indexShapes(a.indexes), indexShapes(b.indexes));
     EXPECT_EQ(a.primaryKey, b.primaryKey);
+}
+
+// Every Firebird column type, a domain, arrays, defaults, a quoted mixed-case name, indexes.
+inline void firebirdRoundTrip(engine::Database& db) {
+    for (const char* sql : {
+             "CREATE DOMAIN D_MONEY AS NUMERIC(10,2) DEFAULT 0 NOT NULL",
+             "CREATE TABLE ALL_TYPES (ID INTEGER NOT NULL PRIMARY KEY, S SMALLINT, B BIGINT DEFAULT 7, "
+             "N72 NUMERIC(7,2), N41 NUMERIC(4,1), N180 NUMERIC(18,0), D184 DECIMAL(18,4), F FLOAT, "
+             "DP DOUBLE PRECISION, DT DATE DEFAULT CURRENT_DATE, TM TIME, TS TIMESTAMP, BO BOOLEAN, "
+             "C CHAR(10), V VARCHAR(30) CHARACTER SET UTF8 DEFAULT 'it''s' NOT NULL, BL BLOB SUB_TYPE 0, "
+             "MEMO_TEXT BLOB SUB_TYPE 1, ARR INTEGER[1::10], ARR2 VARCHAR(5)[0::3,1::2], PRICE D_MONEY, "
+             "\"Mixed Name\" INTEGER)",
+             "CREATE UNIQUE INDEX ALL_TYPES_V ON ALL_TYPES (V)",
+             "CREATE INDEX ALL_TYPES_SB ON ALL_TYPES (S, B)"})
+        exec(db, sql);
+    panels::TTableInfo info;
+    info.serverKind = ServerKind::INTERBASE;
+    info.driverName = "INTRBASE";
+    info.tableName = "ALL_TYPES";
+    info.tableType = "TABLE";
+    TableRef t = tableRef(info, "");
+    TableInfoData d = readTableInfo(db, t);
+    ASSERT_TRUE(d.errors.empty()) << d.errors.front();
+    EXPECT_EQ(d.dialect, 3);
+    auto row = [&](const std::string& name) {
+        for (const auto& c : d.columns)
+            if (c.name == name) return c;
+        return ColumnRow{};
+    };
+    EXPECT_EQ(row("N72").type, "NUMERIC");
+    EXPECT_EQ(row("N72").size, "7");
+    EXPECT_EQ(row("N72").scale, "2");
+    EXPECT_EQ(row("D184").type, "DECIMAL");
+    EXPECT_EQ(row("B").type, "BIGINT");
+    EXPECT_EQ(row("TM").type, "TIME");
+    EXPECT_EQ(row("TS").type, "TIMESTAMP");
+    EXPECT_EQ(row("BO").type, "BOOLEAN");
+    EXPECT_EQ(row("V").size, "30");
+    EXPECT_EQ(row("V").nullable, "False");
+    EXPECT_EQ(row("ARR").dimensions, "[1::10]");
+    EXPECT_EQ(row("ARR2").dimensions, "[0::3,1::2]");
+    EXPECT_EQ(row("PRICE").nullable, "False");   // the domain's NOT NULL
+    EXPECT_EQ(row("MEMO_TEXT").type, "MEMO");
+    EXPECT_EQ(row("Mixed Name").type, "INTEGER");
+    std::string script = test::joinText(createTableScript(t.target(), "ALL_TYPES", d.columns).lines);
+    EXPECT_NE(script.find("\"Mixed Name\" INTEGER"), std::string::npos) << script;
+    EXPECT_NE(script.find("ARR INTEGER[1::10]"), std::string::npos) << script;
+    EXPECT_NE(script.find("MEMO_TEXT BLOB SUB_TYPE 1"), std::string::npos) << script;
+    EXPECT_EQ(test::indexShapes(d.indexes).size(), 3u) << test::joinText(d.indexes);
+    roundTrip(db, t, "ALL_TYPES_COPY", "C_");
+
+    // Triggers: listed unchecked, the source with its heading, and no switch on this kind.
+    exec(db, "CREATE TRIGGER ALL_TYPES_BI FOR ALL_TYPES BEFORE INSERT AS BEGIN NEW.S = 1; END");
+    auto triggers = readTriggers(db, t);
+    ASSERT_EQ(triggers.size(), 1u);
+    EXPECT_EQ(triggers[0].name, "ALL_TYPES_BI");
+    EXPECT_FALSE(triggers[0].enabled);
+    auto source = triggerSource(db, t, "ALL_TYPES_BI");
+    ASSERT_EQ(source.size(), 3u);
+    EXPECT_EQ(source[0], "create trigger ALL_TYPES_BI for ALL_TYPES");
+    EXPECT_EQ(source[1], "BEFORE INSERT");
+    EXPECT_NE(source[2].find("NEW.S = 1"), std::string::npos);
+    EXPECT_EQ(triggerSwitchSql(t, "ALL_TYPES_BI", false), "");
+    EXPECT_TRUE(readConstraints(db, t).empty());
 }
 
 }  // namespace vlm::tableinfo::test
