@@ -213,7 +213,7 @@ std::map<std::string, std::string> otherDefaults(engine::Database& db, const Tab
 
 std::vector<ColumnRow> readColumns(engine::Database& db, const TableRef& t, TableInfoData& out) {
     std::vector<ColumnRow>& rows = out.columns;
-    guarded(out, [&] {
+    const bool read = guarded(out, [&] {
         switch (t.kind) {
         case ServerKind::ORACLE: {
             Rows r = run(db, columnQuery(t));
@@ -342,6 +342,8 @@ std::vector<ColumnRow> readColumns(engine::Database& db, const TableRef& t, Tabl
         }
         }
     });
+    // A catalog answers a table dropped meanwhile with no rows: say so, as the engine does.
+    if (read && rows.empty() && !t.isView) out.errors.push_back("Table does not exist: " + t.listed);
     return rows;
 }
 
@@ -604,8 +606,20 @@ void readViewSource(engine::Database& db, const TableRef& t, TableInfoData& out)
                         "order by colid",
                     {{"VIEW_NAME", t.name}});
             break;
-        default:
+        default: {
+            // The kinds without catalog knowledge: the server's own view text where it keeps one.
+            const std::string d = upper(t.driverName);
+            if (d.find("POSTGRES") != std::string::npos) {
+                r = run(db, "select pg_get_viewdef(c.oid, true) from pg_class c join pg_namespace n on n.oid = "
+                            "c.relnamespace where n.nspname= :S and c.relname= :VIEW_NAME",
+                        {{"S", t.hasOwner() ? t.owner : "public"}, {"VIEW_NAME", t.name}});
+                if (!r.empty()) out.viewSource = {"create view " + quoteTable(t.listed, t.target()) + " as", r.rows[0][0]};
+            } else if (d.find("SQLITE") != std::string::npos) {
+                r = run(db, "select sql from sqlite_master where type = 'view' and name= :VIEW_NAME", {{"VIEW_NAME", t.name}});
+                if (!r.empty()) out.viewSource = {r.rows[0][0]};
+            }
             return;
+        }
         }
         std::vector<std::string> texts;
         for (const auto& row : r.rows) texts.push_back(row[0]);
@@ -657,6 +671,8 @@ TableRef tableRefOf(engine::Database& db, const std::string& table, const std::s
 TableInfoData readTableInfo(engine::Database& db, const TableRef& t) {
     TableInfoData d;
     readColumns(db, t, d);
+    // A table that is not there has nothing more to read: its error is the one to show.
+    if (d.columns.empty() && !d.errors.empty() && !t.isView) return d;
     if (t.kind == ServerKind::ORACLE) readOracleStorage(db, t, d);
     readIndexes(db, t, d);
     readViewSource(db, t, d);

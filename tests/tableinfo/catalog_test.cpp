@@ -75,6 +75,8 @@ TEST(Catalog, FirebirdDemoTableViewAndAFailedRead) {
     // A table dropped by someone else: the error is kept, nothing is thrown.
     TableInfoData gone = readTableInfo(db, ref(ServerKind::INTERBASE, "NO_SUCH_TABLE", "INTRBASE"));
     EXPECT_TRUE(gone.columns.empty());
+    ASSERT_EQ(gone.errors.size(), 1u);
+    EXPECT_EQ(gone.errors[0], "Table does not exist: NO_SUCH_TABLE");
     // The DDL text of vlmtool: the script ends with ";", then the indexes.
     TableRef t = ref(ServerKind::INTERBASE, "CRAFTSMAN", "INTRBASE");
     auto text = ddlText(t, readTableInfo(db, t));
@@ -90,6 +92,7 @@ TEST(RoundTrip, PostgreSql) {
     db.setDatabaseName("POSTGRESQL:127.0.0.1:" + port + "/vlmtest");
     db.params() = {"USER NAME=pgtest"};
     db.open();
+    exec(db, "DROP VIEW IF EXISTS ti_view", true);
     exec(db, "DROP TABLE IF EXISTS ti_types, ti_types_copy, \"Ti Mixed\", \"Ti Mixed_copy\"", true);
     exec(db,
          "CREATE TABLE ti_types (id integer PRIMARY KEY, s smallint NOT NULL DEFAULT 1, b bigint, n numeric(10,2) "
@@ -109,6 +112,13 @@ TEST(RoundTrip, PostgreSql) {
     EXPECT_EQ(d.columns[1].nullable, "False");
     EXPECT_EQ(d.columns[1].defaultText, "1");
     roundTrip(db, t, "ti_types_copy", "c_", true);
+    // A view's source, as the server gives it.
+    exec(db, "CREATE OR REPLACE VIEW ti_view AS SELECT id, v FROM ti_types WHERE s > 0", true);
+    TableInfoData v = readTableInfo(db, ref(ServerKind::OTHER, "public.ti_view", "POSTGRESQL", "VIEW", true));
+    ASSERT_EQ(v.viewSource.size(), 2u);
+    EXPECT_EQ(v.viewSource[0], "create view public.ti_view as");
+    EXPECT_NE(v.viewSource[1].find("FROM ti_types"), std::string::npos) << v.viewSource[1];
+    EXPECT_TRUE(v.indexes.empty());
     // A mixed-case name is quoted in every statement.
     exec(db, "CREATE TABLE \"Ti Mixed\" (\"Id\" integer, \"Name\" varchar(10))", true);
     exec(db, "CREATE INDEX \"Ti Mixed Name\" ON \"Ti Mixed\" (\"Name\")", true);
@@ -133,6 +143,9 @@ TEST(RoundTrip, Sqlite) {
     EXPECT_EQ(d.columns[1].defaultText, "'none'");
     EXPECT_EQ(d.columns[1].nullable, "False");
     roundTrip(db, t, "TYPES_COPY", "C_");
+    exec(db, "CREATE VIEW NAMES AS SELECT ID, NAME FROM TYPES");
+    TableInfoData v = readTableInfo(db, ref(ServerKind::OTHER, "NAMES", "SQLITE", "VIEW", true));
+    EXPECT_EQ(v.viewSource, (std::vector<std::string>{"CREATE VIEW NAMES AS SELECT ID, NAME FROM TYPES"}));
 }
 
 TEST(RoundTrip, DbaseAndParadox) {

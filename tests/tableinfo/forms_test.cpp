@@ -195,6 +195,7 @@ private slots:
         QPointer<TFormInfo> alive(w);
         QCoreApplication::processEvents();
         QVERIFY(alive);
+        QCOMPARE(errors_, QStringList{QStringLiteral("Table does not exist: DROPPED_MEANWHILE")});
         QCOMPARE(w->FGrid->rowCount(), 1);   // the empty row: 1, True
         QCOMPARE(w->FGrid->item(0, 1)->text(), QStringLiteral("1"));
         QCOMPARE(w->FGrid->item(0, 6)->text(), QStringLiteral("True"));
