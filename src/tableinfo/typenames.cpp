@@ -160,7 +160,10 @@ GridType otherType(const engine::FieldDef& f) {
         g.scale = m[3].matched ? std::atoi(m[3].str().c_str()) : 0;
         return g;
     }
+    // A name without its parameters (an ODBC driver's "numeric"): the sizes the driver reports.
     g.type = native;
+    g.size = f.size;
+    g.scale = f.scale;
     return g;
 }
 

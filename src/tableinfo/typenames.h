@@ -34,7 +34,8 @@ GridType standardType(std::string_view tableType, const engine::FieldDef& f);
 // The name of an engine logical type code ("UNKNOWN", "STRING", ...).
 std::string logicalTypeName(int code);
 // Kinds without catalog knowledge: the server's own type name ("numeric(10,2)" -> numeric, 10, 2;
-// "character varying(30)" -> character varying, 30), else the logical type's name.
+// "character varying(30)" -> character varying, 30; "numeric" with the field's own size and scale),
+// else the logical type's name.
 GridType otherType(const engine::FieldDef& f);
 
 }  // namespace vlm::tableinfo

@@ -125,6 +125,28 @@ TEST(RoundTrip, PostgreSql) {
     roundTrip(db, ref(ServerKind::OTHER, "public.Ti Mixed", "POSTGRESQL"), "Ti Mixed_copy", "c_", true);
 }
 
+TEST(RoundTrip, OdbcToPostgreSql) {
+    std::string port = vlm::test::serverPort("VLM_PG_STATE");
+    if (port.empty()) return;
+    engine::Database db;
+    db.setDatabaseName("ODBC:DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=" + port + ";DATABASE=vlmtest;");
+    db.params() = {"USER NAME=pgtest"};
+    db.open();
+    exec(db, "DROP TABLE IF EXISTS ti_odbc, ti_odbc_copy", true);
+    exec(db, "CREATE TABLE ti_odbc (id integer NOT NULL, amount numeric(10,2), name varchar(30) NOT NULL, "
+             "at timestamp, ok boolean, note text)", true);
+    exec(db, "CREATE UNIQUE INDEX ti_odbc_id ON ti_odbc (id)", true);
+    TableRef t = ref(ServerKind::OTHER, "public.ti_odbc", "ODBC");
+    TableInfoData d = readTableInfo(db, t);
+    ASSERT_TRUE(d.errors.empty()) << d.errors.front();
+    ASSERT_EQ(d.columns.size(), 6u);
+    EXPECT_EQ(d.columns[1].type, "numeric");
+    EXPECT_EQ(d.columns[1].size, "10");
+    EXPECT_EQ(d.columns[1].scale, "2");
+    EXPECT_EQ(d.columns[2].nullable, "False");
+    roundTrip(db, t, "ti_odbc_copy", "c_", true);
+}
+
 TEST(RoundTrip, Sqlite) {
     std::string dir = scratch("sqlite");
     engine::Database db;

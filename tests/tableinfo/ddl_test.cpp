@@ -272,6 +272,7 @@ TEST(TypeNames, LocalAndOtherKinds) {
         {def(L::ZSTRING, 0, 20, 0, "VARCHAR(20)"), "VARCHAR", 20, 0},
         {def(L::BCD, 0, 8, 3, "DECIMAL(8, 3)"), "DECIMAL", 8, 3},
         {def(L::INT32, 0, 4, 0, ""), "INTEGER", 4, 0},
+        {def(L::BCD, 0, 10, 2, "numeric"), "numeric", 10, 2},
     };
     for (const auto& c : others) {
         GridType g = otherType(c.f);
