@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include "engine/database.h"
@@ -28,6 +29,14 @@ QString lines(const std::vector<std::string>& v) {
     QStringList l;
     for (const auto& s : v) l << toQ(s);
     return l.join(QLatin1Char('\n'));
+}
+
+// The images of the dependency tree (ImageListDependence), by the image number of the type.
+QIcon dependencyIcon(QWidget* w, int image) {
+    static const QStyle::StandardPixmap pixmaps[] = {
+        QStyle::SP_FileIcon, QStyle::SP_FileDialogContentsView, QStyle::SP_MediaPlay, QStyle::SP_CommandLink,
+        QStyle::SP_DirIcon, QStyle::SP_FileIcon, QStyle::SP_FileDialogDetailedView, QStyle::SP_BrowserReload};
+    return w->style()->standardIcon(pixmaps[image >= 0 && image < 8 ? image : 5]);
 }
 
 std::string lowerType(std::string s) {
@@ -79,10 +88,12 @@ void TFormInfo::loadRelated() {
                     top = new QTreeWidgetItem(TreeViewDependencies,
                                               {toQ(lowerType(d.referencedType) + ": " + d.referenced)});
                     top->setData(0, Qt::UserRole, dependencyImage(d.referencedType));
+                    top->setIcon(0, dependencyIcon(TreeViewDependencies, dependencyImage(d.referencedType)));
                     lastKey = key;
                 }
                 auto* child = new QTreeWidgetItem(top, {toQ(lowerType(d.dependentType) + ": " + d.dependent)});
                 child->setData(0, Qt::UserRole, dependencyImage(d.dependentType));
+                child->setIcon(0, dependencyIcon(TreeViewDependencies, dependencyImage(d.dependentType)));
             }
             TreeViewDependencies->expandAll();
         } catch (const std::exception&) {
