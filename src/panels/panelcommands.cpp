@@ -22,6 +22,10 @@
 #include "shell/qtext.h"
 #include "shell/textform.h"
 #include "shell/texthelpers.h"
+#ifdef VLM_HAVE_TABLEINFO
+#include <QPointer>
+#include "tableinfo/openinfo.h"
+#endif
 
 namespace vlm::panels {
 
@@ -89,6 +93,27 @@ void TPanels::bindCommands() {
     button("BList", [this] { setViewStyle(ViewStyle::List); });
     if (QToolButton* b = form_.toolButton(QStringLiteral("BselectDataBase"))) b->setCheckable(true);
     if (QToolButton* b = form_.toolButton(QStringLiteral("BFilter"))) b->setCheckable(true);
+#ifdef VLM_HAVE_TABLEINFO
+    // F2, the "Info" menu entry, the function-key button and the pop-up entry: the structure window.
+    auto info = [this] {
+        engine::Database& db = side(active()).db;
+        if (!db.connected()) return;
+        if (!fillCurrentTable()) {
+            showMessage(toQ(shell::noSelectionMessage()));
+            return;
+        }
+        tableinfo::InfoContext c;
+        c.params = db.params();
+        c.loginUser = panelSettings(active()).userName;
+        c.stayOnTop = form_.viewWindowsStayOnTop();
+        QPointer<TPanels> self(this);
+        c.closed = [self] { if (self) self->focusList(self->active()); };
+        tableinfo::openInfoWindow(CurrentTable(), c, &form_);
+    };
+    bind("NInfo", info);
+    bind("Infoabout1", info);
+    button("BInfo", info);
+#endif
 }
 
 // --- Events -----------------------------------------------------------------------------------
@@ -172,6 +197,10 @@ bool TPanels::keyDown(QKeyEvent& e) {
             return true;
         }
         return false;
+    }
+    if (e.key() == Qt::Key_F2 && mods == Qt::NoModifier) {
+        if (QPushButton* b = form_.functionButton(QStringLiteral("BInfo")); b && b->isEnabled()) b->click();
+        return true;
     }
     if (mods == Qt::AltModifier && (e.key() == Qt::Key_F1 || e.key() == Qt::Key_F2)) {
         selectDatabase(e.key() == Qt::Key_F1 ? Side::Left : Side::Right);

@@ -10,6 +10,7 @@
 #include "engine/identifiers.h"
 #include "engine/session.h"
 #include "engine/table.h"
+#include "tableinfo/catalog.h"
 
 namespace vlm::tools {
 
@@ -25,6 +26,7 @@ const char* kUsage =
     "  sql DB \"STATEMENT\"             run a statement; rows are written like dump\n"
     "  copy SRCDB TABLE DSTDB [NEW]   copy TABLE into DSTDB (created or replaced) as NEW or TABLE;\n"
     "                                 plain names of columns, indexes and TABLE take DSTDB's case\n"
+    "  ddl DB TABLE                   the CREATE TABLE script and index statements (a view's source)\n"
     "  alias add NAME DRIVER [PARAM=VALUE ...]\n"
     "  alias delete NAME\n"
     "  alias list                     aliases of the configuration file and their drivers\n"
@@ -217,6 +219,22 @@ int cmdCopy(Session& s, const Options& o, std::FILE* out) {
     return 0;
 }
 
+int cmdDdl(Session&, const Options& o, std::FILE* out, std::FILE* err) {
+    need(o, 3, 3, "ddl DB TABLE");
+    Database db;
+    db.setDatabaseName(o.words[1]);
+    db.params() = o.login();
+    db.open();
+    auto t = tableinfo::tableRefOf(db, o.words[2], o.user);
+    auto d = tableinfo::readTableInfo(db, t);
+    if (d.columns.empty() && !d.errors.empty()) throw EngineError(ErrorCategory::Sql, d.errors.front());
+    for (const auto& e : d.errors) std::fprintf(err, "vlmtool: warning: %s\n", e.c_str());
+    std::string text;
+    for (const auto& l : tableinfo::ddlText(t, d)) text += l + "\n";
+    std::fputs(text.c_str(), out);
+    return 0;
+}
+
 int cmdAlias(Session& s, const Options& o, std::FILE* out) {
     if (o.words.size() < 2) throw UsageError{"usage: vlmtool alias add|delete|list ..."};
     const std::string& sub = o.words[1];
@@ -270,6 +288,7 @@ int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         if (cmd == "dump") return cmdDump(s, o, out);
         if (cmd == "sql") return cmdSql(s, o, out);
         if (cmd == "copy") return cmdCopy(s, o, out);
+        if (cmd == "ddl") return cmdDdl(s, o, out, err);
         if (cmd == "alias") return cmdAlias(s, o, out);
         throw UsageError{"unknown command " + cmd};
     } catch (const UsageError& u) {

@@ -1,0 +1,25 @@
+// The Firebird DDL round trip on the test server (ctest fixture "firebird").
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "fixtures/servers.h"
+#include "roundtrip.h"
+
+namespace vlm::tableinfo {
+namespace {
+
+TEST(RoundTrip, FirebirdServer) {
+    std::string port = vlm::test::serverPort("VLM_FB_STATE");
+    if (port.empty()) return;
+    const std::string state = std::getenv("VLM_FB_STATE");
+    engine::Database db;
+    db.setDatabaseName("INTRBASE:127.0.0.1/" + port + ":" + vlm::test::readFile(state + "/datadir") + "/tableinfo_" +
+                       std::to_string(::getpid()) + ".fdb");
+    db.params() = {"USER NAME=" + vlm::test::readFile(state + "/user"),
+                   "PASSWORD=" + vlm::test::readFile(state + "/password"), "CREATE=TRUE"};
+    db.open();
+    test::firebirdRoundTrip(db);
+}
+
+}  // namespace
+}  // namespace vlm::tableinfo
