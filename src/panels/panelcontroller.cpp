@@ -94,10 +94,10 @@ TPanels::TPanels(shell::TForm1& form, std::string programDir)
         v->viewport()->installEventFilter(this);
         side(s).icons = v;
         connect(t, &QTreeWidget::itemDoubleClicked, this, [this] {
-            if (QPushButton* b = form_.functionButton(QStringLiteral("BView")); b && b->isEnabled()) b->click();
+            form_.commands().trigger(shell::cmd::BView);
         });
         connect(v, &QListView::doubleClicked, this, [this] {
-            if (QPushButton* b = form_.functionButton(QStringLiteral("BView")); b && b->isEnabled()) b->click();
+            form_.commands().trigger(shell::cmd::BView);
         });
         connect(v, &QListView::customContextMenuRequested, this, [this, v](const QPoint& at) {
             if (QMenu* m = form_.panelPopup()) m->popup(v->viewport()->mapToGlobal(at));
@@ -130,7 +130,7 @@ TPanels::TPanels(shell::TForm1& form, std::string programDir)
     // The trace starts with execute, error, connect, transaction, data in and data out; the
     // options dialog shows and changes these flags.
     engine::Session::defaultSession().setTraceMask(1590);
-    bindCommands();
+    registerPanelCommands(*this, form_.commands());
 }
 
 TPanels::~TPanels() = default;
@@ -144,15 +144,11 @@ void TPanels::loadSettings(shell::ShellSettings& shellSettings) {
     for (Side s : {Side::Left, Side::Right}) {
         updateScopeChecks(s);
         updateSortChecks(s);
-        if (QAction* a = form_.action(toQ(sideName(s, "SetFilterLeft", "SetFilterRight")))) {
-            a->setCheckable(true);
-            a->setChecked(panelSettings(s).filterOn);
-        }
+        form_.setChecked(sideCommands(s).setFilter, panelSettings(s).filterOn);
     }
-    Scope sc = scopeOf(listScope(settings_.left.systemTables, settings_.left.userTables));
-    const char* button = sc == Scope::UserTables ? "BUser" : sc == Scope::AllTables ? "BSysAll" : "BAll";
-    if (QToolButton* b = form_.toolButton(toQ(button))) b->setChecked(true);
-    if (QToolButton* b = form_.toolButton(QStringLiteral("BFilter"))) b->setChecked(settings_.left.filterOn);
+    const ToolBarState bar = toolBarState(settings_.left, false);
+    form_.setChecked(bar.scope, true);
+    form_.setChecked(shell::cmd::BFilter, bar.filter);
     applyPanelColour();
     applyPanelFont();
     applySqlEditorFont();
@@ -310,10 +306,10 @@ void TPanels::selectDatabase(Side s) {
         try {
             sql = side(active()).db.isSqlBased();
         } catch (const std::exception&) {}
-        for (auto& [n, on] : sqlBasedEnabling(sql)) setEnabled(toQ(n), on);
+        applySqlBasedEnabling(form_.commands(), sql);
         form_.statusPanel(0)->setText(QString::number(itemCount(active())));
         enableMenusByServerKind();
-        if (QToolButton* b = form_.toolButton(QStringLiteral("BselectDataBase"))) b->setChecked(side(active()).db.connected());
+        form_.setChecked(shell::cmd::BselectDataBase, side(active()).db.connected());
         focusList(active());
     };
     QWidget* panel = form_.panelFrame(s);
@@ -360,7 +356,7 @@ void TPanels::chooseDatabase(Side s, const QString& qname) {
     closeDialog();
     updateTitle(s);
     focusList(s);
-    if (QToolButton* b = form_.toolButton(QStringLiteral("BselectDataBase"))) b->setChecked(side(active()).db.connected());
+    form_.setChecked(shell::cmd::BselectDataBase, side(active()).db.connected());
     if (!error.isEmpty()) showError(error);
 }
 
@@ -381,7 +377,7 @@ void TPanels::disconnectPanel(Side s, bool fromButton) {
         form_.sizeSize(s)->clear();
         form_.sizeDateTime(s)->clear();
         if (fromButton || s == active())
-            if (QToolButton* b = form_.toolButton(QStringLiteral("BselectDataBase"))) b->setChecked(false);
+            form_.setChecked(shell::cmd::BselectDataBase, false);
     } catch (const std::exception& e) {
         showError(toQ(e.what()));
     }
@@ -429,8 +425,7 @@ bool TPanels::buildPanel(Side s) {
     QApplication::restoreOverrideCursor();
     if (!r.ok) {
         // The splash window must not hide the error at start-up.
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->inherits("vlm::shell::TStartForm") && w->isVisible()) w->hide();
+        form_.hideStartForm();
         p.databaseName.clear();
         p.userName.clear();
         showError(toQ(r.error));
@@ -505,21 +500,19 @@ void TPanels::retitleColumns() {
 
 void TPanels::panelEntry(Side s) {
     form_.setActivePanel(s);
-    const PanelSettings& p = panelSettings(s);
-    Scope sc = scopeOf(listScope(p.systemTables, p.userTables));
-    const char* b = sc == Scope::UserTables ? "BUser" : sc == Scope::AllTables ? "BSysAll" : "BAll";
-    if (QToolButton* tb = form_.toolButton(toQ(b))) tb->setChecked(true);
-    if (QToolButton* tb = form_.toolButton(toQ(p.sorted ? "BSort" : "BUnSort"))) tb->setChecked(true);
+    const ToolBarState bar = toolBarState(panelSettings(s), side(s).db.connected());
+    form_.setChecked(bar.scope, true);
+    form_.setChecked(bar.sort, true);
     updateStatus(s);
     bool sql = false;
     try {
         sql = side(s).db.isSqlBased();
     } catch (const std::exception&) {}
-    for (auto& [n, on] : sqlBasedEnabling(sql)) setEnabled(toQ(n), on);
+    applySqlBasedEnabling(form_.commands(), sql);
     setTitleColours();
     enableMenusByServerKind();
-    if (QToolButton* tb = form_.toolButton(QStringLiteral("BFilter"))) tb->setChecked(p.filterOn);
-    if (QToolButton* tb = form_.toolButton(QStringLiteral("BselectDataBase"))) tb->setChecked(side(s).db.connected());
+    form_.setChecked(shell::cmd::BFilter, bar.filter);
+    form_.setChecked(shell::cmd::BselectDataBase, side(s).db.connected());
 }
 
 void TPanels::setTitleColours() {
@@ -582,51 +575,18 @@ bool TPanels::fillCurrentTable() {
     return fillTableInfo(CurrentTable(), src);
 }
 
-void TPanels::setEnabled(const QString& name, bool on) {
-    if (QAction* a = form_.action(name)) {
-        // Items whose windows are not part of this build stay disabled.
-        a->setEnabled(on && (a->property("vlmBound").toBool() || name == QLatin1String("PackDbaseTable1")));
-        return;
-    }
-    if (QMenu* m = form_.menu(name)) {
-        m->menuAction()->setEnabled(on);
-        m->setEnabled(on);
-        return;
-    }
-    if (QPushButton* b = form_.functionButton(name)) b->setEnabled(on && b->property("vlmBound").toBool());
-}
-
 void TPanels::enableMenusByServerKind() {
-    for (const char* n : {"Constraints1", "Dependencies0", "RollBackSegments1", "TablePrivileges1", "SessionOracle1",
-                          "NNewSynonym", "NNewGenerator", "NNewProcedure", "NNewTrigger", "NNewFunction"})
-        setEnabled(toQ(n), false);
     fillCurrentTable();
-    for (auto& [n, on] : menuEnabling(CurrentTable().serverKind, CurrentTable().isSqlBased)) setEnabled(toQ(n), on);
+    applyMenuEnabling(form_.commands(), CurrentTable().serverKind, CurrentTable().isSqlBased);
 }
 
 void TPanels::updateScopeChecks(Side s) {
     const PanelSettings& p = panelSettings(s);
-    Scope sc = scopeOf(listScope(p.systemTables, p.userTables));
-    const char* names[3] = {sideName(s, "NAllSystablesLeft", "NAllSystablesRight"),
-                            sideName(s, "NAllTablesLeft", "NAllTablesRight"),
-                            sideName(s, "NUserTablesLeft", "NUserTablesRight")};
-    for (int i = 0; i < 3; ++i)
-        if (QAction* a = form_.action(toQ(names[i]))) {
-            a->setCheckable(true);
-            a->setChecked(int(sc) == i);
-        }
+    for (auto [id, on] : scopeChecks(s, scopeOf(listScope(p.systemTables, p.userTables)))) form_.setChecked(id, on);
 }
 
 void TPanels::updateSortChecks(Side s) {
-    bool sorted = panelSettings(s).sorted;
-    if (QAction* a = form_.action(toQ(sideName(s, "NAlphabeticLeft", "NAlphabeticRight")))) {
-        a->setCheckable(true);
-        a->setChecked(sorted);
-    }
-    if (QAction* a = form_.action(toQ(sideName(s, "NUnsortedLeft", "NUnsortedRight")))) {
-        a->setCheckable(true);
-        a->setChecked(!sorted);
-    }
+    for (auto [id, on] : sortChecks(s, panelSettings(s).sorted)) form_.setChecked(id, on);
 }
 
 // --- List access ----------------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 
 #include "panels/formoptions.h"
 #include "panels/formselectdb.h"
+#include "panels/panelstate.h"
 #include "panels/settings.h"
 #include "panels/tableinfo.h"
 #include "panels/tablelist.h"
@@ -33,8 +34,6 @@ class TFormOptions;
 class TFormSelectDB;
 
 using shell::Side;
-
-enum class ViewStyle { Icon = 0, SmallIcon = 1, List = 2, Report = 3 };
 
 class TPanels : public QObject {
     Q_OBJECT
@@ -100,6 +99,7 @@ public:
     void setViewStyle(ViewStyle v);
     ViewStyle viewStyle() const { return view_; }
     void setGridLines(bool on);
+    bool gridLines() const { return gridLines_; }
     void packTable();
     void getTablesList();
     void openOptions(int filterSide = -1);   // -1: every page; 0 left, 1 right: filter mode
@@ -149,12 +149,10 @@ private:
     const PanelState& side(Side s) const { return s == Side::Left ? left_ : right_; }
     Side sideOf(QObject* o) const;
     bool isList(QObject* o) const;
-    void bindCommands();
     void fillList(Side s, bool sqlBased, const std::string& loginUser);
     void clearList(Side s, bool columnsToo);
     void updateStatus(Side s);
     void updateSizeBar(Side s);
-    void setEnabled(const QString& name, bool on);
     void updateScopeChecks(Side s);
     void updateSortChecks(Side s);
     void focusList(Side s);
@@ -174,5 +172,9 @@ private:
     QMetaObject::Connection searchConnection_;
     QLabel* sqlEditorFont_ = nullptr;
 };
+
+// The panels' commands (the Left and Right menus, scopes, sorting, view styles, search, group
+// selection, options, packing, the table-list text) registered on the main window.
+void registerPanelCommands(TPanels& panels, shell::CommandRegistry& commands);
 
 }  // namespace vlm::panels
