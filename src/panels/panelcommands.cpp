@@ -18,6 +18,7 @@
 #include "panels/formoptions.h"
 #include "panels/formsel.h"
 #include "panels/names.h"
+#include "panels/pack.h"
 #include "shell/language.h"
 #include "shell/qtext.h"
 #include "shell/textform.h"
@@ -237,11 +238,7 @@ void TPanels::setSorted(Side s, bool on) {
     updateSortChecks(s);
     if (on) {
         side(s).tables->sortDisplayNames(true);
-        bool sql = false;
-        try {
-            sql = side(s).db.isSqlBased();
-        } catch (const std::exception&) {}
-        fillList(s, sql, panelSettings(s).userName);
+        fillList(s, sqlBased(s), panelSettings(s).userName);
         if (s == active())
             form_.setChecked(panels::sortButton(true), true);
     } else {
@@ -336,35 +333,20 @@ void TPanels::setGridLines(bool on) {
 void TPanels::packTable() {
     if (!fillCurrentTable()) return;
     engine::Database& db = side(active()).db;
-    bool sql = true;
     try {
-        sql = db.isSqlBased();
-    } catch (const std::exception&) {}
-    if (sql) return;
+        if (db.isSqlBased()) return;
+    } catch (const std::exception&) {
+        // A database whose driver cannot be told is no dBase directory: nothing to pack.
+        return;
+    }
     const TTableInfo& info = CurrentTable();
     if (!askYesNo(toQ("Pack Table " + info.tableNameForCommands + " ?"))) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool ok = true;
-    {
-        engine::Table table;   // TableLeft
-        try {
-            table.setDatabaseName(info.databaseName);
-            table.setTableName(info.tableNameForCommands);
-            table.setExclusive(true);
-            table.open();
-            table.pack();
-            table.recordCount();
-        } catch (const std::exception&) {
-            ok = false;
-        }
-        // Closed and exclusive use reset whatever happened.
-        try {
-            table.close();
-        } catch (const std::exception&) {}
-        table.setExclusive(false);
-    }
-    QApplication::restoreOverrideCursor();
-    showMessage(ok ? QStringLiteral("Packed Ok !") : QStringLiteral("Packed Failed !"));
+    const shell::WorkResult r = prompts().runWork(toQ("Pack Table " + info.tableNameForCommands), [&](engine::Progress& p) {
+        packLocalTable(info.databaseName, info.tableNameForCommands, p);
+    });
+    // The designed message is the whole report: a failed or cancelled pack left the table as it
+    // was, and the user is told so without the engine's text.
+    showMessage(r.outcome == shell::WorkOutcome::Finished ? QStringLiteral("Packed Ok !") : QStringLiteral("Packed Failed !"));
 }
 
 // --- Table-list text ---------------------------------------------------------------------------------

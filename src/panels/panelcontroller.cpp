@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "panels/formselectdb.h"
 #include "panels/listimages.h"
@@ -42,20 +43,9 @@ namespace {
 const char* sideName(Side s, const char* left, const char* right) { return s == Side::Left ? left : right; }
 }
 
-std::function<void(const QString&)> TPanels::messageSink;
-std::function<bool(const QString&)> TPanels::questionSink;
-
 TPanels::TPanels(shell::TForm1& form, std::string programDir)
     : QObject(&form), form_(form), programDir_(std::move(programDir)) {
     settingsPath_ = settingsFilePath(programDir_);
-    showMessage = [this](const QString& m) { QMessageBox::information(&form_, form_.windowTitle(), m); };
-    askYesNo = [this](const QString& q) {
-        return QMessageBox::question(&form_, form_.windowTitle(), q, QMessageBox::Yes | QMessageBox::No) ==
-               QMessageBox::Yes;
-    };
-    showError = [this](const QString& m) { shell::showError(m, &form_); };
-    if (messageSink) showMessage = showError = messageSink;
-    if (questionSink) askYesNo = questionSink;
     runLogin = [this](const QString& db, std::string& user, std::string& password) {
         TPasswordDlg d(db, &form_);
         if (d.exec() != QDialog::Accepted) return false;
@@ -160,7 +150,7 @@ std::string TPanels::saveSettings(const shell::ShellSettings& shellSettings) {
     settings_.sqlEditorFont = fontSpecOf(sqlEditorFont_->font(), settings_.sqlEditorFont.colour);
     settings_.formats = programFormats();
     std::string err = writeSettings(settingsPath_, settings_);
-    if (!err.empty() && showError) showError(toQ(err));
+    if (!err.empty()) showError(toQ(err));
     return err;
 }
 
@@ -259,7 +249,7 @@ void TPanels::closeConnections() {
         try {
             db.close();
         } catch (const std::exception& e) {
-            showError(toQ(e.what()));
+            showError(e);
         }
     }
 }
@@ -287,7 +277,7 @@ void TPanels::selectDatabase(Side s) {
     try {
         names = side(s).db.session().databaseNames();
     } catch (const std::exception& e) {
-        showError(toQ(e.what()));
+        showError(e);
     }
     std::string current = side(s).db.databaseName();
     // The tree opens at the panel's directory, or at the folder of a database file.
@@ -302,11 +292,7 @@ void TPanels::selectDatabase(Side s) {
     select_ = d;
     d->onChoose = [this, s](const QString& name) { chooseDatabase(s, name); };
     d->onClosed = [this] {
-        bool sql = false;
-        try {
-            sql = side(active()).db.isSqlBased();
-        } catch (const std::exception&) {}
-        applySqlBasedEnabling(form_.commands(), sql);
+        applySqlBasedEnabling(form_.commands(), sqlBased(active()));
         form_.statusPanel(0)->setText(QString::number(itemCount(active())));
         enableMenusByServerKind();
         form_.setChecked(shell::cmd::BselectDataBase, side(active()).db.connected());
@@ -331,7 +317,7 @@ void TPanels::chooseDatabase(Side s, const QString& qname) {
         return;
     }
     PanelSettings& p = panelSettings(s);
-    QString error;
+    std::optional<shell::ErrorReport> error;
     try {
         side(s).db.close();
         side(s).db.setDatabaseName(name);
@@ -351,13 +337,13 @@ void TPanels::chooseDatabase(Side s, const QString& qname) {
         }
         buildPanel(s);
     } catch (const std::exception& e) {
-        error = toQ(e.what());
+        error = shell::errorReport(e);
     }
     closeDialog();
     updateTitle(s);
     focusList(s);
     form_.setChecked(shell::cmd::BselectDataBase, side(active()).db.connected());
-    if (!error.isEmpty()) showError(error);
+    if (error) prompts().error(*error);
 }
 
 void TPanels::disconnectPanel(Side s, bool fromButton) {
@@ -379,7 +365,7 @@ void TPanels::disconnectPanel(Side s, bool fromButton) {
         if (fromButton || s == active())
             form_.setChecked(shell::cmd::BselectDataBase, false);
     } catch (const std::exception& e) {
-        showError(toQ(e.what()));
+        showError(e);
     }
 }
 
@@ -486,11 +472,7 @@ void TPanels::retitleColumns() {
     for (Side s : {Side::Left, Side::Right}) {
         QTreeWidget* t = tree(s);
         if (t->columnCount() == 0) continue;
-        bool sql = false;
-        try {
-            sql = side(s).db.isSqlBased();
-        } catch (const std::exception&) {}
-        auto cols = listColumns(sql, side(s).commentsFetched, t->width());
+        auto cols = listColumns(sqlBased(s), side(s).commentsFetched, t->width());
         for (int i = 0; i < t->columnCount() && i < int(cols.size()); ++i)
             t->headerItem()->setText(i, toQ(cols[std::size_t(i)].caption));
     }
@@ -504,11 +486,7 @@ void TPanels::panelEntry(Side s) {
     form_.setChecked(bar.scope, true);
     form_.setChecked(bar.sort, true);
     updateStatus(s);
-    bool sql = false;
-    try {
-        sql = side(s).db.isSqlBased();
-    } catch (const std::exception&) {}
-    applySqlBasedEnabling(form_.commands(), sql);
+    applySqlBasedEnabling(form_.commands(), sqlBased(s));
     setTitleColours();
     enableMenusByServerKind();
     form_.setChecked(shell::cmd::BFilter, bar.filter);
@@ -554,7 +532,9 @@ void TPanels::updateSizeBar(Side s) {
     long long size = 0;
     try {
         size = std::stoll(t.size);
-    } catch (const std::exception&) {}
+    } catch (const std::exception&) {
+        // A size that is no number (a server table's empty size) shows as no size.
+    }
     form_.sizeSize(s)->setText(size > 0 ? toQ(t.size) : QString());
     form_.sizeDateTime(s)->setText(toQ(t.dateTime));
 }
@@ -565,14 +545,22 @@ bool TPanels::fillCurrentTable() {
     FillSource src;
     src.databaseName = db.databaseName();
     src.driverName = driverNameOf(db.session(), db.databaseName());
-    try {
-        src.sqlBased = db.isSqlBased();
-    } catch (const std::exception&) {}
+    src.sqlBased = sqlBased(s);
     src.oracleVersion = [&db] { return db.connected() ? oracleVersion(db) : std::string(); };
     int i = focusedIndex(s);
     if (i >= 0) src.focusedCaption = fromQ(itemCaption(s, i));
     src.tables = side(s).tables.get();
     return fillTableInfo(CurrentTable(), src);
+}
+
+bool TPanels::sqlBased(Side s) {
+    try {
+        return side(s).db.isSqlBased();
+    } catch (const std::exception&) {
+        // The database's driver cannot be told (an unknown alias or path): the panel is taken
+        // as local here; the panel's build reports the error itself.
+        return false;
+    }
 }
 
 void TPanels::enableMenusByServerKind() {

@@ -118,14 +118,14 @@ public:
     Side active() const { return form_.activePanel(); }
     shell::TForm1& form() { return form_; }
 
-    // Where messages, questions and errors go when set (tests and scripted runs); otherwise
-    // message boxes. Read when a TPanels is made.
-    static std::function<void(const QString&)> messageSink;
-    static std::function<bool(const QString&)> questionSink;
-    // Messages go through this (a message box by default; tests replace it).
-    std::function<void(const QString&)> showMessage;
-    std::function<bool(const QString&)> askYesNo;
-    std::function<void(const QString&)> showError;
+    // Messages, questions, errors and long work go through the main window's prompts.
+    shell::Prompts& prompts() { return form_.prompts(); }
+    void showMessage(const QString& m) { prompts().message(m); }
+    bool askYesNo(const QString& q) { return prompts().question(q); }
+    void showError(const QString& m) { prompts().error(m); }
+    void showError(const std::exception& e) { prompts().error(e); }
+    // Whether the panel's database is SQL-based; false when that cannot be told.
+    bool sqlBased(Side s);
     // Runs the login dialog (tests replace it): false when cancelled.
     std::function<bool(const QString& database, std::string& user, std::string& password)> runLogin;
 

@@ -72,6 +72,8 @@ TForm1::TForm1(const QString& programDir, std::shared_ptr<ShellHooks> hooks, TSt
     keyHandler_ = [this](QKeyEvent& e) { return defaultKeyDown(e); };
     startFormShown_ = splash != nullptr;
     startForm_ = splash;
+    prompts_ = hooks_->prompts();
+    if (!prompts_) prompts_ = std::make_shared<BoxPrompts>(this);
     commands_.onEnabledChanged = [this](CommandId id, bool on) { showEnabled(id, on); };
     bindFunctionKeys(commands_);
     buildLayout();
@@ -398,7 +400,7 @@ void TForm1::hideStartForm() {
 
 void TForm1::loadKeywordDictionaries() {
     dictionaries_ = loadDictionaries(fromQ(programDir_));
-    if (!dictionaries_.error.empty()) showError(toQ(dictionaries_.error), this);
+    if (!dictionaries_.error.empty()) prompts_->error(errorReport(dictionaries_.error));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

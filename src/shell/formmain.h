@@ -15,6 +15,7 @@
 
 #include "shell/commandregistry.h"
 #include "shell/helpviewer.h"
+#include "shell/prompts.h"
 #include "shell/shelllogic.h"
 #include "shell/textform.h"
 #include "shell/shellsettings.h"
@@ -115,6 +116,9 @@ public:
     const KeyHandler& keyHandler() const { return keyHandler_; }
     bool defaultKeyDown(QKeyEvent& key);  // the hooks' keys, then F1, F10 and Ctrl+Q
 
+    // Messages, questions, errors and long work of this window and its windows (prompts.h).
+    Prompts& prompts() { return *prompts_; }
+
     ShellSettings& settings() { return settings_; }
     ShellHooks& hooks() { return *hooks_; }
     const QString& programDir() const { return programDir_; }
@@ -192,6 +196,7 @@ private:
     QString helpFile_;
     std::shared_ptr<ShellHooks> hooks_;
     CommandRegistry commands_;
+    std::shared_ptr<Prompts> prompts_;
     std::map<std::string, std::vector<QPointer<QObject>>, std::less<>> controls_;
     QPointer<TStartForm> startForm_;
     ShellSettings settings_;

@@ -20,6 +20,7 @@
 
 #include "engine/drivers/local/dir/demo.h"
 #include "panels/shellhooks.h"
+#include "recordingprompts.h"
 #include "shell/formmain.h"
 #include "shell/language.h"
 
@@ -39,6 +40,7 @@ void registerViewWindow(shell::TForm1&, shell::CommandRegistry& commands) {
 
 class PanelsRegistrationTest : public QObject {
     Q_OBJECT
+    std::shared_ptr<RecordingPrompts> prompts_ = std::make_shared<RecordingPrompts>();
     std::unique_ptr<shell::TForm1> form_;
 
 private slots:
@@ -52,14 +54,16 @@ private slots:
         std::ofstream(base / "bin" / "VLM32.INI") << "[DATABASE NAMES]\nLEFTDATABASE=" << (base / "demo").string()
                                                    << "\nRIGHTDATABASE=\n[DATABASE LOGINS]\nLEFTUSERNAME=U\nLEFTUSERPASSWORD=P\n";
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString((base / "data").string()));
-        panels::TPanels::messageSink = [](const QString& m) { QFAIL(qPrintable(m)); };
         shell::setLanguageSetting(0);
         shell::TForm1::addCommandProvider(&registerViewWindow);
         form_ = std::make_unique<shell::TForm1>(QString::fromStdString((base / "bin").string() + "/"),
-                                                panels::makeShellHooks());
+                                                panels::makeShellHooks(prompts_));
         form_->show();
     }
-    void cleanupTestCase() { form_.reset(); }
+    void cleanupTestCase() {
+        form_.reset();
+        QCOMPARE(prompts_->messages, QStringList());
+    }
 
     void everyControlIsAKnownIdShowingItsState() {
         shell::CommandRegistry& commands = form_->commands();

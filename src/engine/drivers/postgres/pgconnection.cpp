@@ -155,9 +155,7 @@ public:
                 return std::make_unique<ServerCursor>(s_, cname, std::move(fields), std::move(oids));
             } catch (const EngineError& e) {
                 // Statements a cursor cannot hold (data-changing WITH, SELECT INTO) run directly.
-                if (s_->userTransaction() || e.nativeCode() == 0) throw;
-                std::string state = e.messages().back();
-                if (state != "SQLSTATE 0A000" && state != "SQLSTATE 42601") throw;
+                if (s_->userTransaction() || (e.sqlState() != "0A000" && e.sqlState() != "42601")) throw;
             }
         }
         s_->beforeStatement();

@@ -9,6 +9,7 @@
 
 #include "engine/registry.h"
 #include "pgconnection.h"
+#include "pgsupport.h"
 
 namespace vlm::engine::postgres {
 namespace {
@@ -81,15 +82,12 @@ public:
                                           (user.empty() ? "" : " as " + user));
         PGconn* c = PQconnectdbParams(keys.data(), values.data(), conninfo ? 1 : 0);
         if (!c || PQstatus(c) != CONNECTION_OK) {
-            std::string text = c ? PQerrorMessage(c) : "out of memory";
-            while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-            if (c) PQfinish(c);
             // libpq's text never holds the password; the engine adds what it tried to reach.
-            bool login = text.find("authentication failed") != std::string::npos ||
-                         text.find("password") != std::string::npos;
-            EngineError e(ErrorCategory::Connect, login ? errc::LoginFailed : errc::ConnectBase,
-                          {"Cannot connect to the PostgreSQL database " + (conninfo ? std::string("(connection string)") : db),
-                           text});
+            const std::string what =
+                "Cannot connect to the PostgreSQL database " + (conninfo ? std::string("(connection string)") : db);
+            EngineError e = c ? pgError(c, nullptr, what)
+                              : EngineError(ErrorCategory::Connect, errc::ConnectBase, {what, "out of memory"});
+            if (c) PQfinish(c);
             if (tracer.wants(TraceError)) tracer.emit(TraceError, e.what());
             throw e;
         }
