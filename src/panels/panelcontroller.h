@@ -5,7 +5,6 @@
 //   auto panels = std::make_unique<TPanels>(form, programDir);  panels->loadSettings(shell);
 #pragma once
 
-// The engine headers come before Qt's: the trace hook has a method named like a Qt macro.
 #include "engine/database.h"
 
 #include <QObject>

@@ -114,7 +114,7 @@ public:
     using KeyHandler = std::function<bool(QKeyEvent&)>;
     void setKeyHandler(KeyHandler handler) { keyHandler_ = std::move(handler); }
     const KeyHandler& keyHandler() const { return keyHandler_; }
-    bool defaultKeyDown(QKeyEvent& key);  // the hooks' keys, then F1, F10 and Ctrl+Q
+    bool defaultKeyDown(QKeyEvent& key);  // the hooks' keys, Ctrl+Q, then the keys bound to ids
 
     // Messages, questions, errors and long work of this window and its windows (prompts.h).
     Prompts& prompts() { return *prompts_; }

@@ -161,7 +161,7 @@ private slots:
         list->setFocus();
         QTest::keyClick(list, Qt::Key_F3);
         QVERIFY(list->topLevelItemCount() > 0);
-        list->itemDoubleClicked(list->topLevelItem(0), 0);   // the signal a double click sends
+        emit list->itemDoubleClicked(list->topLevelItem(0), 0);   // what a double click sends
         QCOMPARE(gViews, 5);
         // Unbound F-keys are not consumed: F2 does nothing and the list keeps the focus.
         QTest::keyClick(list, Qt::Key_F2);

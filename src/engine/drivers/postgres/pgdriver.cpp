@@ -77,7 +77,7 @@ public:
         values.push_back(nullptr);
 
         if (tracer.wants(TraceConnect))
-            tracer.emit(TraceConnect, "connect " + (host.empty() ? std::string("local") : host) +
+            tracer.trace(TraceConnect, "connect " + (host.empty() ? std::string("local") : host) +
                                           (port.empty() ? "" : ":" + port) + "/" + (conninfo ? "?" : db) +
                                           (user.empty() ? "" : " as " + user));
         PGconn* c = PQconnectdbParams(keys.data(), values.data(), conninfo ? 1 : 0);
@@ -88,7 +88,7 @@ public:
             EngineError e = c ? pgError(c, nullptr, what)
                               : EngineError(ErrorCategory::Connect, errc::ConnectBase, {what, "out of memory"});
             if (c) PQfinish(c);
-            if (tracer.wants(TraceError)) tracer.emit(TraceError, e.what());
+            if (tracer.wants(TraceError)) tracer.trace(TraceError, e.what());
             throw e;
         }
         PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
