@@ -19,6 +19,9 @@
 #include "panels/shellhooks.h"
 #define VLM_PANEL_HOOKS 1
 #endif
+#ifdef VLM_HAVE_TABLEINFO
+#include "tableinfo/commands.h"
+#endif
 
 namespace {
 // --bench-startup: the program ends right after the main window's first paint (used by the
@@ -49,6 +52,9 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     QString programDir = QDir::cleanPath(QCoreApplication::applicationDirPath()) + QLatin1Char('/');
+#ifdef VLM_HAVE_TABLEINFO
+    vlm::shell::TForm1::addCommandProvider(&vlm::tableinfo::registerCommands);
+#endif
 #ifdef VLM_PANEL_HOOKS
     std::shared_ptr<vlm::shell::ShellHooks> hooks = vlm::panels::makeShellHooks();
 #else

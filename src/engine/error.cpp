@@ -15,9 +15,9 @@ std::string joined(const std::vector<std::string>& m) {
 }  // namespace
 
 EngineError::EngineError(ErrorCategory category, int code, std::vector<std::string> messages,
-                         int nativeCode)
+                         int nativeCode, std::string sqlState)
     : std::runtime_error(joined(messages)), category_(category), code_(code), native_(nativeCode),
-      messages_(std::move(messages)) {}
+      messages_(std::move(messages)), sqlState_(std::move(sqlState)) {}
 
 int EngineError::defaultCode(ErrorCategory c) {
     switch (c) {

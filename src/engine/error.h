@@ -18,17 +18,36 @@ enum class ErrorCategory {
     Cancelled     // long work cancelled by the user
 };
 
+// "Config", "Driver", "Connect", "Sql", "Data", "File", "Usage", "Cancelled". Inline, like the
+// accessors below, so that the error display reads engine errors without linking the engine.
+inline const char* categoryName(ErrorCategory c) {
+    switch (c) {
+    case ErrorCategory::Config: return "Config";
+    case ErrorCategory::Driver: return "Driver";
+    case ErrorCategory::Connect: return "Connect";
+    case ErrorCategory::Sql: return "Sql";
+    case ErrorCategory::Data: return "Data";
+    case ErrorCategory::File: return "File";
+    case ErrorCategory::Usage: return "Usage";
+    case ErrorCategory::Cancelled: return "Cancelled";
+    }
+    return "";
+}
+
 class EngineError : public std::runtime_error {
 public:
-    // code: the engine's own error code; messages: the engine's text first, then the server's.
+    // code: the engine's own error code; messages: the engine's text first, then the server's;
+    // nativeCode: the server's own number; sqlState: the five-character SQLSTATE when the
+    // server gives one (PostgreSQL, ODBC), else empty.
     EngineError(ErrorCategory category, int code, std::vector<std::string> messages,
-                int nativeCode = 0);
+                int nativeCode = 0, std::string sqlState = {});
     EngineError(ErrorCategory category, std::string message)
         : EngineError(category, defaultCode(category), {std::move(message)}) {}
 
     ErrorCategory category() const { return category_; }
     int code() const { return code_; }
     int nativeCode() const { return native_; }
+    const std::string& sqlState() const { return sqlState_; }
     const std::vector<std::string>& messages() const { return messages_; }
 
     static int defaultCode(ErrorCategory c);
@@ -38,6 +57,7 @@ private:
     int code_;
     int native_;
     std::vector<std::string> messages_;
+    std::string sqlState_;
 };
 
 // Engine error codes (category base + detail).

@@ -42,7 +42,7 @@ public:
     bool wants(TraceCategory c) const override {
         return (mask_.load(std::memory_order_relaxed) & c) != 0 && hasCallback_.load(std::memory_order_relaxed);
     }
-    void emit(TraceCategory c, const std::string& text) override {
+    void trace(TraceCategory c, const std::string& text) override {
         if (!wants(c)) return;
         std::lock_guard<std::mutex> lock(mutex_);
         if (callback_) callback_(c, text);
@@ -423,7 +423,7 @@ std::unique_ptr<Connection> Session::connect(const std::string& database, const 
     try {
         return d->connect(cp, impl_->tracer);
     } catch (const EngineError& e) {
-        if (impl_->tracer.wants(TraceError)) impl_->tracer.emit(TraceError, e.what());
+        if (impl_->tracer.wants(TraceError)) impl_->tracer.trace(TraceError, e.what());
         throw;
     }
 }

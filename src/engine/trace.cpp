@@ -6,7 +6,7 @@ namespace {
 class NullTracer : public Tracer {
 public:
     bool wants(TraceCategory) const override { return false; }
-    void emit(TraceCategory, const std::string&) override {}
+    void trace(TraceCategory, const std::string&) override {}
 };
 }  // namespace
 

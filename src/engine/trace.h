@@ -16,12 +16,13 @@ enum TraceCategory : std::uint32_t {
 
 using TraceCallback = std::function<void(TraceCategory, const std::string& text)>;
 
-// What drivers hold to emit trace texts; cheap to test before building a text.
+// What drivers hold to send trace texts; cheap to test before building a text. (Not "emit":
+// Qt defines that word as a macro in every form.)
 class Tracer {
 public:
     virtual ~Tracer() = default;
     virtual bool wants(TraceCategory c) const = 0;
-    virtual void emit(TraceCategory c, const std::string& text) = 0;
+    virtual void trace(TraceCategory c, const std::string& text) = 0;
 };
 
 // A tracer that never traces; drivers get it when nobody listens.

@@ -318,7 +318,7 @@ TFormOptions::TFormOptions(TPanels& panels, int filterSide, QWidget* parent)
     connect(BSQLLoadDic, &QPushButton::clicked, this, [this] { BSQLLoadDicClick(); });
     connect(BSQLSaveDic, &QPushButton::clicked, this, [this] { BSQLSaveDicClick(); });
     connect(CBUseInSQl, &QCheckBox::toggled, this, [this](bool on) {
-        if (QAction* a = panels_.form().action(QStringLiteral("NUseinSQL"))) a->setChecked(on);
+        if (QAction* a = panels_.form().action(shell::cmd::NUseinSQL)) a->setChecked(on);
         panels_.form().settings().useInSql = on;
         panels_.settings().shell.useInSql = on;
     });
@@ -364,7 +364,7 @@ void TFormOptions::fill() {
     ELongTimeFormat->setText(toQ(f.longTimeFormat));
     const std::uint32_t mask = engine::Session::defaultSession().traceMask();
     for (const auto& t : kTrace) (this->*t.member)->setChecked((mask & t.bit) != 0);
-    QAction* useIn = panels_.form().action(QStringLiteral("NUseinSQL"));
+    QAction* useIn = panels_.form().action(shell::cmd::NUseinSQL);
     CBUseInSQl->setChecked(useIn ? useIn->isChecked() : sh.useInSql);
     ELocalSQLHelpFile->setText(toQ(sh.localSqlHelp));
     EInterBaseHelpFile->setText(toQ(sh.interbaseHelp));
@@ -382,7 +382,7 @@ void TFormOptions::fill() {
     CBRightFilter->setChecked(s.right.filterOn);
     CBExceptRight->setChecked(s.right.filterExcept);
     CBShowDeleted->setChecked(s.showDeleted);
-    QAction* repl = panels_.form().action(QStringLiteral("NReplAppropriate"));
+    QAction* repl = panels_.form().action(shell::cmd::NReplAppropriate);
     CBReplAppropriate->setChecked(repl ? repl->isChecked() : sh.replaceAppropriate);
     if (s.showDeleted) {
         CBColorDeleted->setChecked(s.colorDeleted);
@@ -553,16 +553,13 @@ void TFormOptions::takeOnClose() {
     s.searchMatchCase = CBMatchCase->isChecked();
     s.left.filterOn = CBLeftFilter->isChecked();
     s.right.filterOn = CBRightFilter->isChecked();
-    for (const char* n : {"SetFilterLeft", "SetFilterRight"})
-        if (QAction* a = panels_.form().action(QString::fromLatin1(n))) {
-            a->setCheckable(true);
-            a->setChecked(n[9] == 'L' ? s.left.filterOn : s.right.filterOn);
-        }
+    panels_.form().setChecked(sideCommands(Side::Left).setFilter, s.left.filterOn);
+    panels_.form().setChecked(sideCommands(Side::Right).setFilter, s.right.filterOn);
     s.showDeleted = CBShowDeleted->isChecked();
     s.colorDeleted = CBColorDeleted->isChecked();
     s.shell.replaceAppropriate = CBReplAppropriate->isChecked();
     panels_.form().settings().replaceAppropriate = s.shell.replaceAppropriate;
-    if (QAction* a = panels_.form().action(QStringLiteral("NReplAppropriate"))) a->setChecked(s.shell.replaceAppropriate);
+    if (QAction* a = panels_.form().action(shell::cmd::NReplAppropriate)) a->setChecked(s.shell.replaceAppropriate);
     s.showIndexAsCreate = CBShowIndexesAsCreate->isChecked();
     s.showSystemIndex = CBShowSystemIndexes->isChecked();
     s.showTableComments = CBShowTableComment->isChecked();

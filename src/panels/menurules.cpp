@@ -2,15 +2,29 @@
 #include "panels/menurules.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <stdexcept>
+
+#include "shell/commandregistry.h"
 
 namespace vlm::panels {
 
+namespace cmd = shell::cmd;
+
+namespace {
+std::vector<std::string> names(std::initializer_list<shell::CommandId> ids) {
+    std::vector<std::string> out;
+    for (shell::CommandId id : ids) out.emplace_back(id.name);
+    return out;
+}
+}  // namespace
+
 const std::vector<std::string>& serverMenuItems() {
-    static const std::vector<std::string> items = {
-        "Security1", "Generators1", "Synonyms1", "Triggers1", "Snapshots1", "TableSpaces1", "Packages1",
-        "PackageBodies1", "Clusters1", "Constraints1", "Dependencies0", "RollBackSegments1", "TablePrivileges1",
-        "SessionOracle1", "Interbase1", "Domains1", "Functions1", "Exceptions1", "BlobFilters1", "NNewSynonym",
-        "NNewGenerator", "NNewProcedure", "NNewFunction", "NNewTrigger"};
+    static const std::vector<std::string> items = names({
+        cmd::Security1, cmd::Generators1, cmd::Synonyms1, cmd::Triggers1, cmd::Snapshots1, cmd::TableSpaces1, cmd::Packages1,
+        cmd::PackageBodies1, cmd::Clusters1, cmd::Constraints1, cmd::Dependencies0, cmd::RollBackSegments1, cmd::TablePrivileges1,
+        cmd::SessionOracle1, cmd::Interbase1, cmd::Domains1, cmd::Functions1, cmd::Exceptions1, cmd::BlobFilters1, cmd::NNewSynonym,
+        cmd::NNewGenerator, cmd::NNewProcedure, cmd::NNewFunction, cmd::NNewTrigger});
     return items;
 }
 
@@ -19,17 +33,17 @@ namespace {
 std::vector<std::string> rowOf(ServerKind kind) {
     switch (kind) {
     case ServerKind::ORACLE:
-        return {"Security1", "Generators1", "Synonyms1", "Triggers1", "Snapshots1", "TableSpaces1", "Packages1",
-                "PackageBodies1", "Clusters1", "Constraints1", "Dependencies0", "RollBackSegments1",
-                "TablePrivileges1", "SessionOracle1", "NNewSynonym", "NNewGenerator", "NNewProcedure",
-                "NNewFunction", "NNewTrigger"};
+        return names({cmd::Security1, cmd::Generators1, cmd::Synonyms1, cmd::Triggers1, cmd::Snapshots1, cmd::TableSpaces1, cmd::Packages1,
+                cmd::PackageBodies1, cmd::Clusters1, cmd::Constraints1, cmd::Dependencies0, cmd::RollBackSegments1,
+                cmd::TablePrivileges1, cmd::SessionOracle1, cmd::NNewSynonym, cmd::NNewGenerator, cmd::NNewProcedure,
+                cmd::NNewFunction, cmd::NNewTrigger});
     case ServerKind::SQLBASE:
-        return {"Security1", "Synonyms1", "Triggers1", "Constraints1", "NNewSynonym", "NNewProcedure"};
+        return names({cmd::Security1, cmd::Synonyms1, cmd::Triggers1, cmd::Constraints1, cmd::NNewSynonym, cmd::NNewProcedure});
     case ServerKind::INTERBASE:
-        return {"Interbase1", "Domains1", "Functions1", "Exceptions1", "BlobFilters1", "Generators1", "Triggers1",
-                "NNewGenerator", "NNewProcedure"};
+        return names({cmd::Interbase1, cmd::Domains1, cmd::Functions1, cmd::Exceptions1, cmd::BlobFilters1, cmd::Generators1, cmd::Triggers1,
+                cmd::NNewGenerator, cmd::NNewProcedure});
     case ServerKind::MSSQL:
-        return {"Security1", "Triggers1", "Constraints1", "NNewProcedure"};
+        return names({cmd::Security1, cmd::Triggers1, cmd::Constraints1, cmd::NNewProcedure});
     default:
         return {};
     }
@@ -38,7 +52,7 @@ std::vector<std::string> rowOf(ServerKind kind) {
 }  // namespace
 
 MenuStates sqlBasedEnabling(bool sqlBased) {
-    return {{"PackDbaseTable1", !sqlBased}, {"Objects1", sqlBased}, {"BMenu", sqlBased}};
+    return {{cmd::PackDbaseTable1.name, !sqlBased}, {cmd::Objects1.name, sqlBased}, {cmd::BMenu.name, sqlBased}};
 }
 
 MenuStates menuEnabling(ServerKind kind, bool sqlBased) {
@@ -49,10 +63,32 @@ MenuStates menuEnabling(ServerKind kind, bool sqlBased) {
     if (kind == ServerKind::STANDARD || kind == ServerKind::OTHER) {
         for (auto& s : sqlBasedEnabling(sqlBased)) out.push_back(s);
     } else {
-        out.emplace_back("Objects1", true);
-        out.emplace_back("BMenu", true);
+        out.emplace_back(cmd::Objects1.name, true);
+        out.emplace_back(cmd::BMenu.name, true);
     }
     return out;
+}
+
+namespace {
+void allowAll(shell::CommandRegistry& commands, const MenuStates& states) {
+    for (const auto& [name, on] : states) {
+        const shell::CommandInfo* c = shell::findCommand(name);
+        if (!c) throw std::invalid_argument("Unknown command in an enabling table: " + name);
+        commands.allow(c->id, on);
+    }
+}
+}  // namespace
+
+void applyMenuEnabling(shell::CommandRegistry& commands, ServerKind kind, bool sqlBased) {
+    for (shell::CommandId id : {cmd::Constraints1, cmd::Dependencies0, cmd::RollBackSegments1, cmd::TablePrivileges1,
+                                cmd::SessionOracle1, cmd::NNewSynonym, cmd::NNewGenerator, cmd::NNewProcedure,
+                                cmd::NNewTrigger, cmd::NNewFunction})
+        commands.allow(id, false);
+    allowAll(commands, menuEnabling(kind, sqlBased));
+}
+
+void applySqlBasedEnabling(shell::CommandRegistry& commands, bool sqlBased) {
+    allowAll(commands, sqlBasedEnabling(sqlBased));
 }
 
 }  // namespace vlm::panels

@@ -1,7 +1,7 @@
 // Which main-menu items a server kind enables, as data: the items the rule touches and their
 // state. Items the rule never names ("Indexes", "Stored Procedures - F9", New "Table" and
 // "Index") are absent.
-//   for (auto& [name, on] : menuEnabling(ServerKind::ORACLE, true)) form.action(name)->setEnabled(on);
+//   applyMenuEnabling(form.commands(), ServerKind::ORACLE, true);
 #pragma once
 
 #include <string>
@@ -9,6 +9,10 @@
 #include <vector>
 
 #include "panels/serverkind.h"
+
+namespace vlm::shell {
+class CommandRegistry;
+}
 
 namespace vlm::panels {
 
@@ -24,5 +28,11 @@ MenuStates menuEnabling(ServerKind kind, bool sqlBased);
 // The panel-entry and dialog-close rule: "PackDbaseTable1" off and "Objects1"/"BMenu" on for
 // an SQL-based database, the reverse otherwise.
 MenuStates sqlBasedEnabling(bool sqlBased);
+
+// Puts the server-kind rule into the command registry: the items a kind never shows off
+// first, then menuEnabling(kind, sqlBased). Commands that nobody registered stay disabled.
+void applyMenuEnabling(shell::CommandRegistry& commands, ServerKind kind, bool sqlBased);
+// The same for sqlBasedEnabling(sqlBased).
+void applySqlBasedEnabling(shell::CommandRegistry& commands, bool sqlBased);
 
 }  // namespace vlm::panels

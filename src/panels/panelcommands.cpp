@@ -1,4 +1,4 @@
-// TPanels: the key table, panel entry events, group selection, incremental search, sorting,
+// TPanels: the panels' keys, panel entry events, group selection, incremental search, sorting,
 // scopes and filter, view styles, dragging, packing and the table-list text.
 #include "panels/panelcontroller.h"
 #include "engine/table.h"
@@ -18,103 +18,16 @@
 #include "panels/formoptions.h"
 #include "panels/formsel.h"
 #include "panels/names.h"
+#include "panels/pack.h"
 #include "shell/language.h"
 #include "shell/qtext.h"
 #include "shell/textform.h"
 #include "shell/texthelpers.h"
-#ifdef VLM_HAVE_TABLEINFO
-#include <QPointer>
-#include "tableinfo/openinfo.h"
-#endif
 
 namespace vlm::panels {
 
 using shell::fromQ;
 using shell::toQ;
-
-namespace {
-const char* sideName(Side s, const char* left, const char* right) { return s == Side::Left ? left : right; }
-}
-
-void TPanels::bindCommands() {
-    auto bind = [this](const char* name, std::function<void()> f) { form_.bindAction(toQ(name), std::move(f)); };
-    for (Side s : {Side::Left, Side::Right}) {
-        bind(sideName(s, "NAlphabeticLeft", "NAlphabeticRight"), [this, s] { setSorted(s, true); });
-        bind(sideName(s, "NUnsortedLeft", "NUnsortedRight"), [this, s] { setSorted(s, false); });
-        bind(sideName(s, "NAllSystablesLeft", "NAllSystablesRight"), [this, s] { setScope(s, Scope::AllTables); });
-        bind(sideName(s, "NAllTablesLeft", "NAllTablesRight"), [this, s] { setScope(s, Scope::AllUsersTables); });
-        bind(sideName(s, "NUserTablesLeft", "NUserTablesRight"), [this, s] { setScope(s, Scope::UserTables); });
-        bind(sideName(s, "SetFilterLeft", "SetFilterRight"), [this, s] {
-            // The check follows the filter setting; the dialog changes it.
-            if (QAction* a = form_.action(toQ(sideName(s, "SetFilterLeft", "SetFilterRight"))))
-                a->setChecked(panelSettings(s).filterOn);
-            openOptions(s == Side::Left ? 0 : 1);
-        });
-        bind(sideName(s, "NReReadLeft", "NReReadRight"), [this, s] { reRead(s); });
-        bind(sideName(s, "NSelectDatabaseLeft", "NSelectDataBaseRight"), [this, s] { selectDatabase(s); });
-        bind(sideName(s, "DisconnectLeft", "DisconnectRight"), [this, s] { disconnectPanel(s, false); });
-    }
-    bind("PackDbaseTable1", [this] { packTable(); });
-    bind("GetTablesList1", [this] { getTablesList(); });
-    bind("SelectGroup1", [this] { groupSelect(active(), true); });
-    bind("Removeselect1", [this] { groupSelect(active(), false); });
-    bind("Searchtable1", [this] { startSearch(); });
-    bind("NProgramoptions", [this] { openOptions(-1); });
-    bind("Icon1", [this] { setViewStyle(ViewStyle::Icon); });
-    bind("SmallIcon1", [this] { setViewStyle(ViewStyle::SmallIcon); });
-    bind("List1", [this] { setViewStyle(ViewStyle::List); });
-    bind("Report1", [this] { setViewStyle(ViewStyle::Report); });
-    bind("ReportGridLines", [this] { setGridLines(!gridLines_); });
-    for (const char* n : {"Icon1", "SmallIcon1", "List1", "Report1", "ReportGridLines"})
-        if (QAction* a = form_.action(toQ(n))) a->setCheckable(true);
-
-    auto button = [this](const char* name, std::function<void()> f) { form_.bindButton(toQ(name), std::move(f)); };
-    button("BReRead", [this] { reconnect(); });
-    button("BselectDataBase", [this] {
-        if (side(active()).db.connected()) {
-            disconnectPanel(active(), true);
-        } else {
-            selectDatabase(active());
-            if (QToolButton* b = form_.toolButton(QStringLiteral("BselectDataBase"))) b->setChecked(true);
-        }
-    });
-    button("BSysAll", [this] { setScope(active(), Scope::AllTables); });
-    button("BAll", [this] { setScope(active(), Scope::AllUsersTables); });
-    button("BUser", [this] { setScope(active(), Scope::UserTables); });
-    button("BFilter", [this] {
-        toggleFilter(form_.toolButton(QStringLiteral("BFilter"))->isChecked());
-    });
-    button("BSort", [this] { sortButton(true); });
-    button("BUnSort", [this] { sortButton(false); });
-    button("BSetOptions", [this] { openOptions(-1); });
-    button("BDetails", [this] { setViewStyle(ViewStyle::Report); });
-    button("BLarge", [this] { setViewStyle(ViewStyle::Icon); });
-    button("BSmall", [this] { setViewStyle(ViewStyle::SmallIcon); });
-    button("BList", [this] { setViewStyle(ViewStyle::List); });
-    if (QToolButton* b = form_.toolButton(QStringLiteral("BselectDataBase"))) b->setCheckable(true);
-    if (QToolButton* b = form_.toolButton(QStringLiteral("BFilter"))) b->setCheckable(true);
-#ifdef VLM_HAVE_TABLEINFO
-    // F2, the "Info" menu entry, the function-key button and the pop-up entry: the structure window.
-    auto info = [this] {
-        engine::Database& db = side(active()).db;
-        if (!db.connected()) return;
-        if (!fillCurrentTable()) {
-            showMessage(toQ(shell::noSelectionMessage()));
-            return;
-        }
-        tableinfo::InfoContext c;
-        c.params = db.params();
-        c.loginUser = panelSettings(active()).userName;
-        c.stayOnTop = form_.viewWindowsStayOnTop();
-        QPointer<TPanels> self(this);
-        c.closed = [self] { if (self) self->focusList(self->active()); };
-        tableinfo::openInfoWindow(CurrentTable(), c, &form_);
-    };
-    bind("NInfo", info);
-    bind("Infoabout1", info);
-    button("BInfo", info);
-#endif
-}
 
 // --- Events -----------------------------------------------------------------------------------
 
@@ -147,7 +60,7 @@ bool TPanels::eventFilter(QObject* watched, QEvent* event) {
             if (k->key() == Qt::Key_Minus) { groupSelect(s, false); return true; }
         }
         if (k->key() == Qt::Key_Delete && k->modifiers() == Qt::NoModifier) {
-            if (QPushButton* b = form_.functionButton(QStringLiteral("BDelete")); b && b->isEnabled()) b->click();
+            form_.commands().trigger(shell::cmd::BDelete);
             return true;
         }
         break;
@@ -169,7 +82,7 @@ bool TPanels::eventFilter(QObject* watched, QEvent* event) {
             d->setDropAction(Qt::CopyAction);
             d->accept();
             // The drop is the copy command (the copy window), when this build has it.
-            if (QPushButton* b = form_.functionButton(QStringLiteral("BCopy")); b && b->isEnabled()) b->click();
+            form_.commands().trigger(shell::cmd::BCopy);
         }
         return true;
     }
@@ -197,14 +110,6 @@ bool TPanels::keyDown(QKeyEvent& e) {
             return true;
         }
         return false;
-    }
-    if (e.key() == Qt::Key_F2 && mods == Qt::NoModifier) {
-        if (QPushButton* b = form_.functionButton(QStringLiteral("BInfo")); b && b->isEnabled()) b->click();
-        return true;
-    }
-    if (mods == Qt::AltModifier && (e.key() == Qt::Key_F1 || e.key() == Qt::Key_F2)) {
-        selectDatabase(e.key() == Qt::Key_F1 ? Side::Left : Side::Right);
-        return true;
     }
     if ((e.modifiers() & Qt::KeypadModifier) && (e.key() == Qt::Key_Plus || e.key() == Qt::Key_Minus)) {
         QWidget* f = form_.focusWidget();
@@ -333,18 +238,14 @@ void TPanels::setSorted(Side s, bool on) {
     updateSortChecks(s);
     if (on) {
         side(s).tables->sortDisplayNames(true);
-        bool sql = false;
-        try {
-            sql = side(s).db.isSqlBased();
-        } catch (const std::exception&) {}
-        fillList(s, sql, panelSettings(s).userName);
+        fillList(s, sqlBased(s), panelSettings(s).userName);
         if (s == active())
-            if (QToolButton* b = form_.toolButton(QStringLiteral("BSort"))) b->setChecked(true);
+            form_.setChecked(panels::sortButton(true), true);
     } else {
         side(s).tables->sortDisplayNames(false);
         buildPanel(s);
         if (s == active())
-            if (QToolButton* b = form_.toolButton(QStringLiteral("BUnSort"))) b->setChecked(true);
+            form_.setChecked(panels::sortButton(false), true);
     }
 }
 
@@ -374,16 +275,13 @@ void TPanels::setScope(Side s, Scope sc) {
     panelSettings(s).userTables = l.userTablesOnly;
     updateScopeChecks(s);
     buildPanel(s);
-    if (s == active()) {
-        const char* b = sc == Scope::UserTables ? "BUser" : sc == Scope::AllTables ? "BSysAll" : "BAll";
-        if (QToolButton* tb = form_.toolButton(toQ(b))) tb->setChecked(true);
-    }
+    if (s == active()) form_.setChecked(scopeButton(sc), true);
 }
 
 void TPanels::toggleFilter(bool on) {
     Side s = active();
     panelSettings(s).filterOn = on;
-    if (QAction* a = form_.action(toQ(sideName(s, "SetFilterLeft", "SetFilterRight")))) a->setChecked(on);
+    form_.setChecked(sideCommands(s).setFilter, on);
     buildPanel(s);
 }
 
@@ -417,20 +315,14 @@ void TPanels::setViewStyle(ViewStyle v) {
             t->hide();
         }
     }
-    const char* checks[4] = {"Icon1", "SmallIcon1", "List1", "Report1"};
-    const char* buttons[4] = {"BLarge", "BSmall", "BList", "BDetails"};
-    for (int i = 0; i < 4; ++i)
-        if (QAction* a = form_.action(toQ(checks[i]))) {
-            a->setCheckable(true);
-            a->setChecked(i == int(v));
-        }
-    if (QToolButton* b = form_.toolButton(toQ(buttons[int(v)]))) b->setChecked(true);
-    if (QAction* g = form_.action(QStringLiteral("ReportGridLines"))) g->setEnabled(v == ViewStyle::Report);
+    for (auto [id, on] : viewStyleChecks(v)) form_.setChecked(id, on);
+    form_.setChecked(viewStyleButton(v), true);
+    form_.commands().allow(shell::cmd::ReportGridLines, v == ViewStyle::Report);
 }
 
 void TPanels::setGridLines(bool on) {
     gridLines_ = on;
-    if (QAction* g = form_.action(QStringLiteral("ReportGridLines"))) g->setChecked(on);
+    form_.setChecked(shell::cmd::ReportGridLines, on);
     const QString sheet = on ? QStringLiteral("QTreeView::item { border-right: 1px solid #c0c0c0; border-bottom: 1px solid #c0c0c0; }")
                              : QString();
     for (Side s : {Side::Left, Side::Right}) tree(s)->setStyleSheet(sheet);
@@ -441,35 +333,20 @@ void TPanels::setGridLines(bool on) {
 void TPanels::packTable() {
     if (!fillCurrentTable()) return;
     engine::Database& db = side(active()).db;
-    bool sql = true;
     try {
-        sql = db.isSqlBased();
-    } catch (const std::exception&) {}
-    if (sql) return;
+        if (db.isSqlBased()) return;
+    } catch (const std::exception&) {
+        // A database whose driver cannot be told is no dBase directory: nothing to pack.
+        return;
+    }
     const TTableInfo& info = CurrentTable();
     if (!askYesNo(toQ("Pack Table " + info.tableNameForCommands + " ?"))) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool ok = true;
-    {
-        engine::Table table;   // TableLeft
-        try {
-            table.setDatabaseName(info.databaseName);
-            table.setTableName(info.tableNameForCommands);
-            table.setExclusive(true);
-            table.open();
-            table.pack();
-            table.recordCount();
-        } catch (const std::exception&) {
-            ok = false;
-        }
-        // Closed and exclusive use reset whatever happened.
-        try {
-            table.close();
-        } catch (const std::exception&) {}
-        table.setExclusive(false);
-    }
-    QApplication::restoreOverrideCursor();
-    showMessage(ok ? QStringLiteral("Packed Ok !") : QStringLiteral("Packed Failed !"));
+    const shell::WorkResult r = prompts().runWork(toQ("Pack Table " + info.tableNameForCommands), [&](engine::Progress& p) {
+        packLocalTable(info.databaseName, info.tableNameForCommands, p);
+    });
+    // The designed message is the whole report: a failed or cancelled pack left the table as it
+    // was, and the user is told so without the engine's text.
+    showMessage(r.outcome == shell::WorkOutcome::Finished ? QStringLiteral("Packed Ok !") : QStringLiteral("Packed Failed !"));
 }
 
 // --- Table-list text ---------------------------------------------------------------------------------
@@ -516,7 +393,7 @@ void TPanels::optionsClosed(int filterSide) {
         buildPanel(s);
         restoreFocus(s);
     }
-    if (QToolButton* b = form_.toolButton(QStringLiteral("BFilter"))) b->setChecked(panelSettings(active()).filterOn);
+    form_.setChecked(shell::cmd::BFilter, panelSettings(active()).filterOn);
 }
 
 }  // namespace vlm::panels

@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "panels/formselectdb.h"
 #include "panels/listimages.h"
@@ -42,20 +43,9 @@ namespace {
 const char* sideName(Side s, const char* left, const char* right) { return s == Side::Left ? left : right; }
 }
 
-std::function<void(const QString&)> TPanels::messageSink;
-std::function<bool(const QString&)> TPanels::questionSink;
-
 TPanels::TPanels(shell::TForm1& form, std::string programDir)
     : QObject(&form), form_(form), programDir_(std::move(programDir)) {
     settingsPath_ = settingsFilePath(programDir_);
-    showMessage = [this](const QString& m) { QMessageBox::information(&form_, form_.windowTitle(), m); };
-    askYesNo = [this](const QString& q) {
-        return QMessageBox::question(&form_, form_.windowTitle(), q, QMessageBox::Yes | QMessageBox::No) ==
-               QMessageBox::Yes;
-    };
-    showError = [this](const QString& m) { shell::showError(m, &form_); };
-    if (messageSink) showMessage = showError = messageSink;
-    if (questionSink) askYesNo = questionSink;
     runLogin = [this](const QString& db, std::string& user, std::string& password) {
         TPasswordDlg d(db, &form_);
         if (d.exec() != QDialog::Accepted) return false;
@@ -94,10 +84,10 @@ TPanels::TPanels(shell::TForm1& form, std::string programDir)
         v->viewport()->installEventFilter(this);
         side(s).icons = v;
         connect(t, &QTreeWidget::itemDoubleClicked, this, [this] {
-            if (QPushButton* b = form_.functionButton(QStringLiteral("BView")); b && b->isEnabled()) b->click();
+            form_.commands().trigger(shell::cmd::BView);
         });
         connect(v, &QListView::doubleClicked, this, [this] {
-            if (QPushButton* b = form_.functionButton(QStringLiteral("BView")); b && b->isEnabled()) b->click();
+            form_.commands().trigger(shell::cmd::BView);
         });
         connect(v, &QListView::customContextMenuRequested, this, [this, v](const QPoint& at) {
             if (QMenu* m = form_.panelPopup()) m->popup(v->viewport()->mapToGlobal(at));
@@ -130,7 +120,7 @@ TPanels::TPanels(shell::TForm1& form, std::string programDir)
     // The trace starts with execute, error, connect, transaction, data in and data out; the
     // options dialog shows and changes these flags.
     engine::Session::defaultSession().setTraceMask(1590);
-    bindCommands();
+    registerPanelCommands(*this, form_.commands());
 }
 
 TPanels::~TPanels() = default;
@@ -144,15 +134,11 @@ void TPanels::loadSettings(shell::ShellSettings& shellSettings) {
     for (Side s : {Side::Left, Side::Right}) {
         updateScopeChecks(s);
         updateSortChecks(s);
-        if (QAction* a = form_.action(toQ(sideName(s, "SetFilterLeft", "SetFilterRight")))) {
-            a->setCheckable(true);
-            a->setChecked(panelSettings(s).filterOn);
-        }
+        form_.setChecked(sideCommands(s).setFilter, panelSettings(s).filterOn);
     }
-    Scope sc = scopeOf(listScope(settings_.left.systemTables, settings_.left.userTables));
-    const char* button = sc == Scope::UserTables ? "BUser" : sc == Scope::AllTables ? "BSysAll" : "BAll";
-    if (QToolButton* b = form_.toolButton(toQ(button))) b->setChecked(true);
-    if (QToolButton* b = form_.toolButton(QStringLiteral("BFilter"))) b->setChecked(settings_.left.filterOn);
+    const ToolBarState bar = toolBarState(settings_.left, false);
+    form_.setChecked(bar.scope, true);
+    form_.setChecked(shell::cmd::BFilter, bar.filter);
     applyPanelColour();
     applyPanelFont();
     applySqlEditorFont();
@@ -164,7 +150,7 @@ std::string TPanels::saveSettings(const shell::ShellSettings& shellSettings) {
     settings_.sqlEditorFont = fontSpecOf(sqlEditorFont_->font(), settings_.sqlEditorFont.colour);
     settings_.formats = programFormats();
     std::string err = writeSettings(settingsPath_, settings_);
-    if (!err.empty() && showError) showError(toQ(err));
+    if (!err.empty()) showError(toQ(err));
     return err;
 }
 
@@ -263,7 +249,7 @@ void TPanels::closeConnections() {
         try {
             db.close();
         } catch (const std::exception& e) {
-            showError(toQ(e.what()));
+            showError(e);
         }
     }
 }
@@ -291,7 +277,7 @@ void TPanels::selectDatabase(Side s) {
     try {
         names = side(s).db.session().databaseNames();
     } catch (const std::exception& e) {
-        showError(toQ(e.what()));
+        showError(e);
     }
     std::string current = side(s).db.databaseName();
     // The tree opens at the panel's directory, or at the folder of a database file.
@@ -306,14 +292,10 @@ void TPanels::selectDatabase(Side s) {
     select_ = d;
     d->onChoose = [this, s](const QString& name) { chooseDatabase(s, name); };
     d->onClosed = [this] {
-        bool sql = false;
-        try {
-            sql = side(active()).db.isSqlBased();
-        } catch (const std::exception&) {}
-        for (auto& [n, on] : sqlBasedEnabling(sql)) setEnabled(toQ(n), on);
+        applySqlBasedEnabling(form_.commands(), sqlBased(active()));
         form_.statusPanel(0)->setText(QString::number(itemCount(active())));
         enableMenusByServerKind();
-        if (QToolButton* b = form_.toolButton(QStringLiteral("BselectDataBase"))) b->setChecked(side(active()).db.connected());
+        form_.setChecked(shell::cmd::BselectDataBase, side(active()).db.connected());
         focusList(active());
     };
     QWidget* panel = form_.panelFrame(s);
@@ -335,7 +317,7 @@ void TPanels::chooseDatabase(Side s, const QString& qname) {
         return;
     }
     PanelSettings& p = panelSettings(s);
-    QString error;
+    std::optional<shell::ErrorReport> error;
     try {
         side(s).db.close();
         side(s).db.setDatabaseName(name);
@@ -355,13 +337,13 @@ void TPanels::chooseDatabase(Side s, const QString& qname) {
         }
         buildPanel(s);
     } catch (const std::exception& e) {
-        error = toQ(e.what());
+        error = shell::errorReport(e);
     }
     closeDialog();
     updateTitle(s);
     focusList(s);
-    if (QToolButton* b = form_.toolButton(QStringLiteral("BselectDataBase"))) b->setChecked(side(active()).db.connected());
-    if (!error.isEmpty()) showError(error);
+    form_.setChecked(shell::cmd::BselectDataBase, side(active()).db.connected());
+    if (error) prompts().error(*error);
 }
 
 void TPanels::disconnectPanel(Side s, bool fromButton) {
@@ -381,9 +363,9 @@ void TPanels::disconnectPanel(Side s, bool fromButton) {
         form_.sizeSize(s)->clear();
         form_.sizeDateTime(s)->clear();
         if (fromButton || s == active())
-            if (QToolButton* b = form_.toolButton(QStringLiteral("BselectDataBase"))) b->setChecked(false);
+            form_.setChecked(shell::cmd::BselectDataBase, false);
     } catch (const std::exception& e) {
-        showError(toQ(e.what()));
+        showError(e);
     }
 }
 
@@ -429,8 +411,7 @@ bool TPanels::buildPanel(Side s) {
     QApplication::restoreOverrideCursor();
     if (!r.ok) {
         // The splash window must not hide the error at start-up.
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->inherits("vlm::shell::TStartForm") && w->isVisible()) w->hide();
+        form_.hideStartForm();
         p.databaseName.clear();
         p.userName.clear();
         showError(toQ(r.error));
@@ -491,11 +472,7 @@ void TPanels::retitleColumns() {
     for (Side s : {Side::Left, Side::Right}) {
         QTreeWidget* t = tree(s);
         if (t->columnCount() == 0) continue;
-        bool sql = false;
-        try {
-            sql = side(s).db.isSqlBased();
-        } catch (const std::exception&) {}
-        auto cols = listColumns(sql, side(s).commentsFetched, t->width());
+        auto cols = listColumns(sqlBased(s), side(s).commentsFetched, t->width());
         for (int i = 0; i < t->columnCount() && i < int(cols.size()); ++i)
             t->headerItem()->setText(i, toQ(cols[std::size_t(i)].caption));
     }
@@ -505,21 +482,15 @@ void TPanels::retitleColumns() {
 
 void TPanels::panelEntry(Side s) {
     form_.setActivePanel(s);
-    const PanelSettings& p = panelSettings(s);
-    Scope sc = scopeOf(listScope(p.systemTables, p.userTables));
-    const char* b = sc == Scope::UserTables ? "BUser" : sc == Scope::AllTables ? "BSysAll" : "BAll";
-    if (QToolButton* tb = form_.toolButton(toQ(b))) tb->setChecked(true);
-    if (QToolButton* tb = form_.toolButton(toQ(p.sorted ? "BSort" : "BUnSort"))) tb->setChecked(true);
+    const ToolBarState bar = toolBarState(panelSettings(s), side(s).db.connected());
+    form_.setChecked(bar.scope, true);
+    form_.setChecked(bar.sort, true);
     updateStatus(s);
-    bool sql = false;
-    try {
-        sql = side(s).db.isSqlBased();
-    } catch (const std::exception&) {}
-    for (auto& [n, on] : sqlBasedEnabling(sql)) setEnabled(toQ(n), on);
+    applySqlBasedEnabling(form_.commands(), sqlBased(s));
     setTitleColours();
     enableMenusByServerKind();
-    if (QToolButton* tb = form_.toolButton(QStringLiteral("BFilter"))) tb->setChecked(p.filterOn);
-    if (QToolButton* tb = form_.toolButton(QStringLiteral("BselectDataBase"))) tb->setChecked(side(s).db.connected());
+    form_.setChecked(shell::cmd::BFilter, bar.filter);
+    form_.setChecked(shell::cmd::BselectDataBase, side(s).db.connected());
 }
 
 void TPanels::setTitleColours() {
@@ -561,7 +532,9 @@ void TPanels::updateSizeBar(Side s) {
     long long size = 0;
     try {
         size = std::stoll(t.size);
-    } catch (const std::exception&) {}
+    } catch (const std::exception&) {
+        // A size that is no number (a server table's empty size) shows as no size.
+    }
     form_.sizeSize(s)->setText(size > 0 ? toQ(t.size) : QString());
     form_.sizeDateTime(s)->setText(toQ(t.dateTime));
 }
@@ -572,9 +545,7 @@ bool TPanels::fillCurrentTable() {
     FillSource src;
     src.databaseName = db.databaseName();
     src.driverName = driverNameOf(db.session(), db.databaseName());
-    try {
-        src.sqlBased = db.isSqlBased();
-    } catch (const std::exception&) {}
+    src.sqlBased = sqlBased(s);
     src.oracleVersion = [&db] { return db.connected() ? oracleVersion(db) : std::string(); };
     int i = focusedIndex(s);
     if (i >= 0) src.focusedCaption = fromQ(itemCaption(s, i));
@@ -582,51 +553,28 @@ bool TPanels::fillCurrentTable() {
     return fillTableInfo(CurrentTable(), src);
 }
 
-void TPanels::setEnabled(const QString& name, bool on) {
-    if (QAction* a = form_.action(name)) {
-        // Items whose windows are not part of this build stay disabled.
-        a->setEnabled(on && (a->property("vlmBound").toBool() || name == QLatin1String("PackDbaseTable1")));
-        return;
+bool TPanels::sqlBased(Side s) {
+    try {
+        return side(s).db.isSqlBased();
+    } catch (const std::exception&) {
+        // The database's driver cannot be told (an unknown alias or path): the panel is taken
+        // as local here; the panel's build reports the error itself.
+        return false;
     }
-    if (QMenu* m = form_.menu(name)) {
-        m->menuAction()->setEnabled(on);
-        m->setEnabled(on);
-        return;
-    }
-    if (QPushButton* b = form_.functionButton(name)) b->setEnabled(on && b->property("vlmBound").toBool());
 }
 
 void TPanels::enableMenusByServerKind() {
-    for (const char* n : {"Constraints1", "Dependencies0", "RollBackSegments1", "TablePrivileges1", "SessionOracle1",
-                          "NNewSynonym", "NNewGenerator", "NNewProcedure", "NNewTrigger", "NNewFunction"})
-        setEnabled(toQ(n), false);
     fillCurrentTable();
-    for (auto& [n, on] : menuEnabling(CurrentTable().serverKind, CurrentTable().isSqlBased)) setEnabled(toQ(n), on);
+    applyMenuEnabling(form_.commands(), CurrentTable().serverKind, CurrentTable().isSqlBased);
 }
 
 void TPanels::updateScopeChecks(Side s) {
     const PanelSettings& p = panelSettings(s);
-    Scope sc = scopeOf(listScope(p.systemTables, p.userTables));
-    const char* names[3] = {sideName(s, "NAllSystablesLeft", "NAllSystablesRight"),
-                            sideName(s, "NAllTablesLeft", "NAllTablesRight"),
-                            sideName(s, "NUserTablesLeft", "NUserTablesRight")};
-    for (int i = 0; i < 3; ++i)
-        if (QAction* a = form_.action(toQ(names[i]))) {
-            a->setCheckable(true);
-            a->setChecked(int(sc) == i);
-        }
+    for (auto [id, on] : scopeChecks(s, scopeOf(listScope(p.systemTables, p.userTables)))) form_.setChecked(id, on);
 }
 
 void TPanels::updateSortChecks(Side s) {
-    bool sorted = panelSettings(s).sorted;
-    if (QAction* a = form_.action(toQ(sideName(s, "NAlphabeticLeft", "NAlphabeticRight")))) {
-        a->setCheckable(true);
-        a->setChecked(sorted);
-    }
-    if (QAction* a = form_.action(toQ(sideName(s, "NUnsortedLeft", "NUnsortedRight")))) {
-        a->setCheckable(true);
-        a->setChecked(!sorted);
-    }
+    for (auto [id, on] : sortChecks(s, panelSettings(s).sorted)) form_.setChecked(id, on);
 }
 
 // --- List access ----------------------------------------------------------------------------------

@@ -5,7 +5,6 @@
 //   auto panels = std::make_unique<TPanels>(form, programDir);  panels->loadSettings(shell);
 #pragma once
 
-// The engine headers come before Qt's: the trace hook has a method named like a Qt macro.
 #include "engine/database.h"
 
 #include <QObject>
@@ -16,6 +15,7 @@
 
 #include "panels/formoptions.h"
 #include "panels/formselectdb.h"
+#include "panels/panelstate.h"
 #include "panels/settings.h"
 #include "panels/tableinfo.h"
 #include "panels/tablelist.h"
@@ -33,8 +33,6 @@ class TFormOptions;
 class TFormSelectDB;
 
 using shell::Side;
-
-enum class ViewStyle { Icon = 0, SmallIcon = 1, List = 2, Report = 3 };
 
 class TPanels : public QObject {
     Q_OBJECT
@@ -87,6 +85,7 @@ public:
     // --- Commands.
     void rememberFocus();
     void restoreFocus(Side s);
+    void focusList(Side s);    // the panel's list takes the focus (a closed window gives it back)
     void switchPanels();       // Ctrl+F1
     void groupSelect(Side s, bool select);
     void groupSelectWithMask(Side s, bool select, const QString& mask);
@@ -100,6 +99,7 @@ public:
     void setViewStyle(ViewStyle v);
     ViewStyle viewStyle() const { return view_; }
     void setGridLines(bool on);
+    bool gridLines() const { return gridLines_; }
     void packTable();
     void getTablesList();
     void openOptions(int filterSide = -1);   // -1: every page; 0 left, 1 right: filter mode
@@ -118,14 +118,14 @@ public:
     Side active() const { return form_.activePanel(); }
     shell::TForm1& form() { return form_; }
 
-    // Where messages, questions and errors go when set (tests and scripted runs); otherwise
-    // message boxes. Read when a TPanels is made.
-    static std::function<void(const QString&)> messageSink;
-    static std::function<bool(const QString&)> questionSink;
-    // Messages go through this (a message box by default; tests replace it).
-    std::function<void(const QString&)> showMessage;
-    std::function<bool(const QString&)> askYesNo;
-    std::function<void(const QString&)> showError;
+    // Messages, questions, errors and long work go through the main window's prompts.
+    shell::Prompts& prompts() { return form_.prompts(); }
+    void showMessage(const QString& m) { prompts().message(m); }
+    bool askYesNo(const QString& q) { return prompts().question(q); }
+    void showError(const QString& m) { prompts().error(m); }
+    void showError(const std::exception& e) { prompts().error(e); }
+    // Whether the panel's database is SQL-based; false when that cannot be told.
+    bool sqlBased(Side s);
     // Runs the login dialog (tests replace it): false when cancelled.
     std::function<bool(const QString& database, std::string& user, std::string& password)> runLogin;
 
@@ -149,15 +149,12 @@ private:
     const PanelState& side(Side s) const { return s == Side::Left ? left_ : right_; }
     Side sideOf(QObject* o) const;
     bool isList(QObject* o) const;
-    void bindCommands();
     void fillList(Side s, bool sqlBased, const std::string& loginUser);
     void clearList(Side s, bool columnsToo);
     void updateStatus(Side s);
     void updateSizeBar(Side s);
-    void setEnabled(const QString& name, bool on);
     void updateScopeChecks(Side s);
     void updateSortChecks(Side s);
-    void focusList(Side s);
     void selectOnly(Side s, int index);
 
     shell::TForm1& form_;
@@ -174,5 +171,9 @@ private:
     QMetaObject::Connection searchConnection_;
     QLabel* sqlEditorFont_ = nullptr;
 };
+
+// The panels' commands (the Left and Right menus, scopes, sorting, view styles, search, group
+// selection, options, packing, the table-list text) registered on the main window.
+void registerPanelCommands(TPanels& panels, shell::CommandRegistry& commands);
 
 }  // namespace vlm::panels

@@ -38,6 +38,8 @@ std::string driverNameOf(engine::Session& session, const std::string& databaseNa
         std::string d = session.driverNameOf(databaseName);
         return d.empty() ? std::string("STANDARD") : d;
     } catch (const std::exception&) {
+        // A name the session cannot resolve is taken as a local directory, as an empty
+        // driver name is; opening it reports the error.
         return "STANDARD";
     }
 }
@@ -66,6 +68,8 @@ std::string oracleVersion(engine::Database& db) {
         q.close();
         return oracleVersionFromBanner(banner);
     } catch (const std::exception&) {
+        // No version view (no rights, or not an ORACLE server after all): the version is
+        // unknown and the table information shows none.
         return {};
     }
 }

@@ -19,6 +19,9 @@ namespace {
 
 class PanelHooks : public shell::ShellHooks {
 public:
+    explicit PanelHooks(std::shared_ptr<shell::Prompts> prompts) : prompts_(std::move(prompts)) {}
+    std::shared_ptr<shell::Prompts> prompts() override { return prompts_; }
+
     std::string readShowStartForm(const std::string& programDir) override {
         return panels::readShowStartForm(settingsReadPath(programDir));
     }
@@ -77,13 +80,16 @@ public:
     }
 
 private:
+    std::shared_ptr<shell::Prompts> prompts_;
     TPanels* panels_ = nullptr;   // owned by the main window
     bool noLoginLeft_ = false;
 };
 
 }  // namespace
 
-std::shared_ptr<shell::ShellHooks> makeShellHooks() { return std::make_shared<PanelHooks>(); }
+std::shared_ptr<shell::ShellHooks> makeShellHooks(std::shared_ptr<shell::Prompts> prompts) {
+    return std::make_shared<PanelHooks>(std::move(prompts));
+}
 
 TPanels* panelsOf(shell::TForm1& form) {
     return qobject_cast<TPanels*>(form.property("vlmPanels").value<QObject*>());

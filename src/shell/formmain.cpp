@@ -26,6 +26,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "shell/errordisplay.h"
 #include "shell/keyboardlayout.h"
@@ -70,6 +71,11 @@ TForm1::TForm1(const QString& programDir, std::shared_ptr<ShellHooks> hooks, TSt
     setWindowIcon(programIcon());
     keyHandler_ = [this](QKeyEvent& e) { return defaultKeyDown(e); };
     startFormShown_ = splash != nullptr;
+    startForm_ = splash;
+    prompts_ = hooks_->prompts();
+    if (!prompts_) prompts_ = std::make_shared<BoxPrompts>(this);
+    commands_.onEnabledChanged = [this](CommandId id, bool on) { showEnabled(id, on); };
+    bindFunctionKeys(commands_);
     buildLayout();
     buildMenus();
     buildPopups();
@@ -92,6 +98,7 @@ TForm1::TForm1(const QString& programDir, std::shared_ptr<ShellHooks> hooks, TSt
     loadKeywordDictionaries();
     // 8. Settings.
     hooks_->loadSettings(*this, settings_);
+    for (CommandProvider provider : commandProviders()) provider(*this, commands_);
     setLanguageSetting(settings_.language);
     updateNoSelectionMessage();
     applySettingsToChecks();
@@ -119,7 +126,7 @@ TForm1::TForm1(const QString& programDir, std::shared_ptr<ShellHooks> hooks, TSt
         startFormShown_ = false;
     }
     // 22. BDetails down.
-    toolButton(QStringLiteral("BDetails"))->setChecked(true);
+    toolButton(cmd::BDetails)->setChecked(true);
 }
 
 TForm1::~TForm1() {
@@ -359,25 +366,41 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 bool TForm1::defaultKeyDown(QKeyEvent& e) {
     if (hooks_->keyDown(*this, e)) return true;
     const Qt::KeyboardModifiers mods = e.modifiers() & ~Qt::KeypadModifier;
-    const bool alt = mods & Qt::AltModifier, ctrl = mods & Qt::ControlModifier;
     if (e.key() == Qt::Key_Q && mods == Qt::ControlModifier) {
         esql_->setFocus();
         return true;
     }
-    if (e.key() == Qt::Key_F1 && !alt && !ctrl) {
-        showHelpContents();
-        return true;
+    // The function keys and the other keys bound to command ids.
+    return commands_.triggerKey(e.key(), unsigned(mods.toInt()));
+}
+
+void bindFunctionKeys(CommandRegistry& commands) {
+    // F1 to F9 press their buttons; Shift+F1 is help too, and F10 quits unless Alt is held.
+    for (int i = 0; i < 10; ++i) {
+        unsigned ignored = i == 0 ? unsigned(Qt::ShiftModifier) : i == 9 ? unsigned(Qt::ShiftModifier | Qt::ControlModifier) : 0u;
+        commands.bindKey(Qt::Key_F1 + i, 0, kFunctionKeyButtons[i], ignored);
     }
-    if (e.key() == Qt::Key_F10 && !alt) {
-        close();
-        return true;
-    }
-    return false;
+    commands.bindKey(Qt::Key_F1, Qt::AltModifier, cmd::NSelectDatabaseLeft);
+    commands.bindKey(Qt::Key_F2, Qt::AltModifier, cmd::NSelectDataBaseRight);
+}
+
+std::vector<TForm1::CommandProvider>& TForm1::commandProviders() {
+    static std::vector<CommandProvider> providers;
+    return providers;
+}
+
+void TForm1::addCommandProvider(CommandProvider provider) {
+    auto& all = commandProviders();
+    if (std::find(all.begin(), all.end(), provider) == all.end()) all.push_back(provider);
+}
+
+void TForm1::hideStartForm() {
+    if (startForm_ && startForm_->isVisible()) startForm_->hide();
 }
 
 void TForm1::loadKeywordDictionaries() {
     dictionaries_ = loadDictionaries(fromQ(programDir_));
-    if (!dictionaries_.error.empty()) showError(toQ(dictionaries_.error), this);
+    if (!dictionaries_.error.empty()) prompts_->error(errorReport(dictionaries_.error));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -439,7 +462,7 @@ void TForm1::endSession() {
 void TForm1::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized()) {
-        QAction* tray = action(QStringLiteral("ShowTrayIconOnMinimize1"));
+        QAction* tray = action(cmd::ShowTrayIconOnMinimize1);
         if (tray && tray->isChecked()) {
             tray_->setActive(true);
             QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);

@@ -8,12 +8,18 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <map>
+#include <string>
+#include <vector>
 #include <memory>
 
+#include "shell/commandregistry.h"
 #include "shell/helpviewer.h"
+#include "shell/prompts.h"
 #include "shell/shelllogic.h"
 #include "shell/textform.h"
 #include "shell/shellsettings.h"
+#include "shell/side.h"
 
 class QAction;
 class QActionGroup;
@@ -38,7 +44,9 @@ class TTrayIcon;
 class TWindowsMenu;
 class THelpForm;
 
-enum class Side { Left, Right };
+// The main window's keys: F1 to F10 press their function-key buttons, Alt+F1 and Alt+F2 select
+// the left and right panel's database.
+void bindFunctionKeys(CommandRegistry& commands);
 
 // Rejects the open modal dialogs (closes other modal windows), innermost first; their event
 // loops return once control is back in the main loop.
@@ -75,20 +83,41 @@ public:
     Side activePanel() const { return activePanel_; }
     void setActivePanel(Side side) { activePanel_ = side; }
 
-    // Menu items, menus and buttons by their component names (nullptr when unknown).
+    // The commands of the menus, pop-ups, tool buttons and function keys (commandregistry.h).
+    CommandRegistry& commands() { return commands_; }
+    // The controls of a command id (nullptr when the id has no such control).
+    QAction* action(CommandId id) const;
+    QMenu* menu(CommandId id) const;
+    QToolButton* toolButton(CommandId id) const;
+    QPushButton* functionButton(CommandId id) const;
+    // Checks the menu item and the tool button of the id.
+    void setChecked(CommandId id, bool on);
+    // The same by component name, for tests (nullptr when unknown).
     QAction* action(const QString& name) const;
     QMenu* menu(const QString& name) const;
     QToolButton* toolButton(const QString& name) const;
     QPushButton* functionButton(const QString& name) const;
-    // Connects a command that is not yet bound and enables its item or button.
+    // Registers a command by its control's name: commands().add(name, command). An unknown
+    // name or one already bound throws std::invalid_argument.
     void bindAction(const QString& name, std::function<void()> command);
     void bindButton(const QString& name, std::function<void()> command);
+
+    // A subsystem's registration, run by every main window after the settings are loaded (the
+    // panels exist then) and before the panels are built:
+    //   TForm1::addCommandProvider(&vlm::datawin::registerCommands);   // once, in main()
+    using CommandProvider = void (*)(TForm1& form, CommandRegistry& commands);
+    static void addCommandProvider(CommandProvider provider);
+    // The splash window, while it is shown, hides (an error at start-up must not be under it).
+    void hideStartForm();
 
     // Key preview: every key pressed in this window reaches the handler first; true consumes it.
     using KeyHandler = std::function<bool(QKeyEvent&)>;
     void setKeyHandler(KeyHandler handler) { keyHandler_ = std::move(handler); }
     const KeyHandler& keyHandler() const { return keyHandler_; }
-    bool defaultKeyDown(QKeyEvent& key);  // the hooks' keys, then F1, F10 and Ctrl+Q
+    bool defaultKeyDown(QKeyEvent& key);  // the hooks' keys, Ctrl+Q, then the keys bound to ids
+
+    // Messages, questions, errors and long work of this window and its windows (prompts.h).
+    Prompts& prompts() { return *prompts_; }
 
     ShellSettings& settings() { return settings_; }
     ShellHooks& hooks() { return *hooks_; }
@@ -156,12 +185,20 @@ private:
     void fitFunctionKeyCaptions();
     int functionKeyTextWidth(const QPushButton* button) const;
     void updateKeyboardIndicator();
-    QAction* addItem(QMenu* menu, const char* name, bool bound = false);
-    QMenu* addSubMenu(QMenu* parent, const char* name);
+    static std::vector<CommandProvider>& commandProviders();
+    // A menu item of the id; with a handler, the command is registered with it.
+    QAction* addItem(QMenu* menu, CommandId id, CommandRegistry::Handler handler = {});
+    QMenu* addSubMenu(QMenu* parent, CommandId id);
+    void addControl(CommandId id, QObject* control);
+    void showEnabled(CommandId id, bool on);
 
     QString programDir_;
     QString helpFile_;
     std::shared_ptr<ShellHooks> hooks_;
+    CommandRegistry commands_;
+    std::shared_ptr<Prompts> prompts_;
+    std::map<std::string, std::vector<QPointer<QObject>>, std::less<>> controls_;
+    QPointer<TStartForm> startForm_;
     ShellSettings settings_;
     Dictionaries dictionaries_;
     KeyHandler keyHandler_;

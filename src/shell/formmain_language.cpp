@@ -46,7 +46,7 @@ void TForm1::applyLanguageTexts(int setting) {
 void TForm1::NRussianLangClick() {
     setLanguageSetting(1);
     settings_.language = 1;
-    action(QStringLiteral("NRussianLang"))->setChecked(true);
+    action(cmd::NRussianLang)->setChecked(true);
     applyLanguageTexts(1);
     updateNoSelectionMessage();
     hooks_->languageApplied(*this);
@@ -55,14 +55,14 @@ void TForm1::NRussianLangClick() {
 void TForm1::NEnglishLangClick() {
     setLanguageSetting(2);
     settings_.language = 2;
-    action(QStringLiteral("NEnglishLang"))->setChecked(true);
+    action(cmd::NEnglishLang)->setChecked(true);
     applyLanguageTexts(2);
     updateNoSelectionMessage();
     hooks_->languageApplied(*this);
 }
 
 void TForm1::NDefaultLangClick() {
-    action(QStringLiteral("NDefaultLang"))->setChecked(true);
+    action(cmd::NDefaultLang)->setChecked(true);
     QMessageBox box(QMessageBox::Information, windowTitle(),
                     toQ(pick("Перезапустите программу !", "Restart program to effect !")), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("RestartMessage"));

@@ -1,6 +1,6 @@
 // TForm1: the upper tool bar, the function-key buttons, the main menu and the pop-up menus.
-// Items whose windows come with later work are present with their captions and disabled;
-// bindAction() connects and enables them.
+// Every control is made from its command id and triggers it through the command registry;
+// items whose commands nobody has registered stay disabled.
 #include <QAction>
 #include <QActionGroup>
 #include <QButtonGroup>
@@ -33,35 +33,83 @@ QMenu* TForm1::menu(const QString& name) const { return findChild<QMenu*>(name);
 QToolButton* TForm1::toolButton(const QString& name) const { return findChild<QToolButton*>(name); }
 QPushButton* TForm1::functionButton(const QString& name) const { return findChild<QPushButton*>(name); }
 
-void TForm1::bindAction(const QString& name, std::function<void()> command) {
-    if (QAction* a = action(name)) {
-        connect(a, &QAction::triggered, this, [command] { command(); });
-        a->setEnabled(true);
-        a->setProperty("vlmBound", true);  // the server-kind menu rule enables bound items only
+namespace {
+template <class T>
+T* controlOf(const std::map<std::string, std::vector<QPointer<QObject>>, std::less<>>& controls, CommandId id) {
+    auto it = controls.find(id.view());
+    if (it == controls.end()) return nullptr;
+    for (const QPointer<QObject>& o : it->second)
+        if (auto* t = qobject_cast<T*>(o.data())) {
+            if constexpr (std::is_same_v<T, QAction>)
+                if (t->menu()) continue;
+            return t;
+        }
+    return nullptr;
+}
+}  // namespace
+
+QAction* TForm1::action(CommandId id) const { return controlOf<QAction>(controls_, id); }
+QMenu* TForm1::menu(CommandId id) const { return controlOf<QMenu>(controls_, id); }
+QToolButton* TForm1::toolButton(CommandId id) const { return controlOf<QToolButton>(controls_, id); }
+QPushButton* TForm1::functionButton(CommandId id) const { return controlOf<QPushButton>(controls_, id); }
+
+void TForm1::setChecked(CommandId id, bool on) {
+    if (QAction* a = action(id)) {
+        a->setCheckable(true);
+        a->setChecked(on);
     }
+    if (QToolButton* b = toolButton(id)) b->setChecked(on);
+}
+
+void TForm1::bindAction(const QString& name, std::function<void()> command) {
+    commands_.add(std::string_view(name.toStdString()), std::move(command));
 }
 
 void TForm1::bindButton(const QString& name, std::function<void()> command) {
-    if (QAbstractButton* b = findChild<QAbstractButton*>(name)) {
-        connect(b, &QAbstractButton::clicked, this, [command] { command(); });
-        b->setEnabled(true);
-        b->setProperty("vlmBound", true);
+    commands_.add(std::string_view(name.toStdString()), std::move(command));
+}
+
+void TForm1::addControl(CommandId id, QObject* control) {
+    controls_[std::string(id.view())].push_back(control);
+    if (auto* a = qobject_cast<QAction*>(control)) {
+        connect(a, &QAction::triggered, this, [this, id] { commands_.trigger(id); });
+        a->setEnabled(commands_.isEnabled(id));
+    } else if (auto* b = qobject_cast<QAbstractButton*>(control)) {
+        connect(b, &QAbstractButton::clicked, this, [this, id] { commands_.trigger(id); });
+        b->setEnabled(commands_.isEnabled(id));
     }
 }
 
-QAction* TForm1::addItem(QMenu* menu, const char* name, bool bound) {
-    auto* a = new QAction(toQ(designedCaption(name)), menu);
-    a->setObjectName(QString::fromLatin1(name));
-    a->setEnabled(bound);
+void TForm1::showEnabled(CommandId id, bool on) {
+    auto it = controls_.find(id.view());
+    if (it == controls_.end()) return;
+    for (const QPointer<QObject>& o : it->second) {
+        if (auto* m = qobject_cast<QMenu*>(o.data())) {
+            m->menuAction()->setEnabled(on);
+            m->setEnabled(on);
+        } else if (auto* a = qobject_cast<QAction*>(o.data())) {
+            a->setEnabled(on);
+        } else if (auto* w = qobject_cast<QWidget*>(o.data())) {
+            w->setEnabled(on);
+        }
+    }
+}
+
+QAction* TForm1::addItem(QMenu* menu, CommandId id, CommandRegistry::Handler handler) {
+    auto* a = new QAction(toQ(designedCaption(id.view())), menu);
+    a->setObjectName(QString::fromLatin1(id.name));
     menu->addAction(a);
+    addControl(id, a);
+    if (handler) commands_.add(id, std::move(handler));
     return a;
 }
 
-QMenu* TForm1::addSubMenu(QMenu* parent, const char* name) {
-    auto* m = new QMenu(toQ(designedCaption(name)), parent ? static_cast<QWidget*>(parent) : this);
-    m->setObjectName(QString::fromLatin1(name));
+QMenu* TForm1::addSubMenu(QMenu* parent, CommandId id) {
+    auto* m = new QMenu(toQ(designedCaption(id.view())), parent ? static_cast<QWidget*>(parent) : this);
+    m->setObjectName(QString::fromLatin1(id.name));
     if (parent) parent->addMenu(m);
     else menuBar()->addMenu(m);
+    controls_[std::string(id.view())].push_back(m);
     return m;
 }
 
@@ -74,27 +122,27 @@ void TForm1::buildUpperToolBar() {
     toolBar1_->toggleViewAction()->setVisible(false);
     addToolBar(Qt::TopToolBarArea, toolBar1_);
     // Buttons in order; group 0 is a push button, groups 3, 5 and 6 may all be up.
-    struct B { const char* name; int group; };
+    struct B { const CommandId* id; int group; };
     static const B buttons[] = {
-        {"BReRead", 0}, {"BselectDataBase", 6}, {"BInfoDataBase", 0}, {nullptr, 0},
-        {"BSysAll", 2}, {"BAll", 2}, {"BUser", 2}, {"BFilter", 5}, {nullptr, 0},
-        {"BSort", 1}, {"BUnSort", 1}, {nullptr, 0},
-        {"BSetOptions", 0}, {"BAbout", 0}, {nullptr, 0},
-        {"BSQLMonitor", 3}, {nullptr, 0},
-        {"BBDEAdministrator", 0}, {nullptr, 0},
-        {"BDetails", 4}, {"BLarge", 4}, {"BSmall", 4}, {"BList", 4}};
+        {&cmd::BReRead, 0}, {&cmd::BselectDataBase, 6}, {&cmd::BInfoDataBase, 0}, {nullptr, 0},
+        {&cmd::BSysAll, 2}, {&cmd::BAll, 2}, {&cmd::BUser, 2}, {&cmd::BFilter, 5}, {nullptr, 0},
+        {&cmd::BSort, 1}, {&cmd::BUnSort, 1}, {nullptr, 0},
+        {&cmd::BSetOptions, 0}, {&cmd::BAbout, 0}, {nullptr, 0},
+        {&cmd::BSQLMonitor, 3}, {nullptr, 0},
+        {&cmd::BBDEAdministrator, 0}, {nullptr, 0},
+        {&cmd::BDetails, 4}, {&cmd::BLarge, 4}, {&cmd::BSmall, 4}, {&cmd::BList, 4}};
     QButtonGroup* groups[5] = {};
     for (const B& b : buttons) {
-        if (!b.name) {
+        if (!b.id) {
             toolBar1_->addSeparator();
             continue;
         }
         auto* tb = new QToolButton(toolBar1_);
-        tb->setObjectName(QString::fromLatin1(b.name));
+        tb->setObjectName(QString::fromLatin1(b.id->name));
         tb->setFixedSize(34, 34);
         tb->setIcon(buttonGlyph(tb->objectName()));
         tb->setIconSize(QSize(28, 28));
-        tb->setToolTip(hintText(designedHint(b.name)));
+        tb->setToolTip(hintText(designedHint(b.id->view())));
         tb->setAutoRaise(true);
         tb->setFocusPolicy(Qt::NoFocus);
         if (b.group == 1 || b.group == 2 || b.group == 4) {
@@ -109,38 +157,30 @@ void TForm1::buildUpperToolBar() {
         } else if (b.group != 0) {
             tb->setCheckable(true);
         }
-        tb->setEnabled(false);
+        addControl(*b.id, tb);
         toolBar1_->addWidget(tb);
     }
-    toolButton(QStringLiteral("BUnSort"))->setChecked(true);
-    toolButton(QStringLiteral("BUser"))->setChecked(true);
-    QToolButton* about = toolButton(QStringLiteral("BAbout"));
-    about->setEnabled(true);
-    connect(about, &QToolButton::clicked, this, &TForm1::aboutBox);
+    toolButton(cmd::BUnSort)->setChecked(true);
+    toolButton(cmd::BUser)->setChecked(true);
+    commands_.add(cmd::BAbout, [this] { aboutBox(); });
 }
 
 void TForm1::buildFunctionKeys() {
     auto* row = new QHBoxLayout(toolBar2_);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(1);
-    static const char* const names[] = {"BHelp", "BInfo", "BView", "BEdit", "BCopy",
-                                        "BSelect", "BCreate", "BDelete", "BMenu", "BQuit"};
-    for (const char* n : names) {
-        auto* b = new QPushButton(toQ(designedCaption(n)), toolBar2_);
-        b->setObjectName(QString::fromLatin1(n));
+    for (CommandId id : kFunctionKeyButtons) {
+        auto* b = new QPushButton(toQ(designedCaption(id.view())), toolBar2_);
+        b->setObjectName(QString::fromLatin1(id.name));
         b->setProperty("tag", 99);
         b->setFocusPolicy(Qt::NoFocus);
-        b->setToolTip(hintText(designedHint(n)));
-        b->setEnabled(false);
+        b->setToolTip(hintText(designedHint(id.view())));
+        addControl(id, b);
         row->addWidget(b);
     }
     row->addStretch(1);
-    QPushButton* help = functionButton(QStringLiteral("BHelp"));
-    help->setEnabled(true);
-    connect(help, &QPushButton::clicked, this, &TForm1::showHelpContents);
-    QPushButton* quit = functionButton(QStringLiteral("BQuit"));
-    quit->setEnabled(true);
-    connect(quit, &QPushButton::clicked, this, &QWidget::close);
+    commands_.add(cmd::BHelp, [this] { showHelpContents(); });
+    commands_.add(cmd::BQuit, [this] { close(); });
 }
 
 void TForm1::buildMenus() {
@@ -151,144 +191,141 @@ void TForm1::buildMenus() {
         a->setChecked(on);
         return a;
     };
+    // The check items that are settings: the check mark is the whole command.
+    auto setting = [] {};
 
-    QMenu* nLeft = addSubMenu(nullptr, "NLeft");
+    QMenu* nLeft = addSubMenu(nullptr, cmd::NLeft);
     auto fillSide = [&](QMenu* m, bool left) {
-        check(addItem(m, left ? "NAlphabeticLeft" : "NAlphabeticRight"), false);
-        check(addItem(m, left ? "NUnsortedLeft" : "NUnsortedRight"), true);
+        check(addItem(m, left ? cmd::NAlphabeticLeft : cmd::NAlphabeticRight), false);
+        check(addItem(m, left ? cmd::NUnsortedLeft : cmd::NUnsortedRight), true);
         sep(m);
-        check(addItem(m, left ? "NAllSystablesLeft" : "NAllSystablesRight"), false);
-        check(addItem(m, left ? "NAllTablesLeft" : "NAllTablesRight"), false);
-        check(addItem(m, left ? "NUserTablesLeft" : "NUserTablesRight"), true);
-        check(addItem(m, left ? "SetFilterLeft" : "SetFilterRight"), false);
+        check(addItem(m, left ? cmd::NAllSystablesLeft : cmd::NAllSystablesRight), false);
+        check(addItem(m, left ? cmd::NAllTablesLeft : cmd::NAllTablesRight), false);
+        check(addItem(m, left ? cmd::NUserTablesLeft : cmd::NUserTablesRight), true);
+        check(addItem(m, left ? cmd::SetFilterLeft : cmd::SetFilterRight), false);
         sep(m);
-        addItem(m, left ? "NReReadLeft" : "NReReadRight");
-        addItem(m, left ? "NSelectDatabaseLeft" : "NSelectDataBaseRight");
-        addItem(m, left ? "DisconnectLeft" : "DisconnectRight");
+        addItem(m, left ? cmd::NReReadLeft : cmd::NReReadRight);
+        addItem(m, left ? cmd::NSelectDatabaseLeft : cmd::NSelectDataBaseRight);
+        addItem(m, left ? cmd::DisconnectLeft : cmd::DisconnectRight);
     };
     fillSide(nLeft, true);
 
-    QMenu* tables = addSubMenu(nullptr, "NTables");
-    QAction* nHelp = addItem(tables, "NHelp", true);
-    connect(nHelp, &QAction::triggered, this, &TForm1::showHelpContents);
-    for (const char* n : {"NInfo", "NView", "NEdit", "NCopy", "AppendFrom1", "NSelect", "Rename1", "NCreate",
-                          "NDelete", "NClearTable", "PackDbaseTable1"})
+    QMenu* tables = addSubMenu(nullptr, cmd::NTables);
+    addItem(tables, cmd::NHelp, [this] { showHelpContents(); });
+    for (CommandId n : {cmd::NInfo, cmd::NView, cmd::NEdit, cmd::NCopy, cmd::AppendFrom1, cmd::NSelect, cmd::Rename1,
+                        cmd::NCreate, cmd::NDelete, cmd::NClearTable, cmd::PackDbaseTable1})
         addItem(tables, n);
     sep(tables);
-    for (const char* n : {"GetTablesList1", "ViewDataAsText", "ImportExportData1"}) addItem(tables, n);
+    for (CommandId n : {cmd::GetTablesList1, cmd::ViewDataAsText, cmd::ImportExportData1}) addItem(tables, n);
     sep(tables);
-    addItem(tables, "SelectGroup1");
-    addItem(tables, "Removeselect1");
+    addItem(tables, cmd::SelectGroup1);
+    addItem(tables, cmd::Removeselect1);
 
-    QMenu* objects = addSubMenu(nullptr, "Objects1");
-    QMenu* newMenu = addSubMenu(objects, "New1");
-    for (const char* n : {"NNewTable", "NNewIndex", "NNewSynonym", "NNewGenerator", "NNewProcedure", "NNewFunction",
-                          "NNewTrigger"})
+    QMenu* objects = addSubMenu(nullptr, cmd::Objects1);
+    QMenu* newMenu = addSubMenu(objects, cmd::New1);
+    for (CommandId n : {cmd::NNewTable, cmd::NNewIndex, cmd::NNewSynonym, cmd::NNewGenerator, cmd::NNewProcedure,
+                        cmd::NNewFunction, cmd::NNewTrigger})
         addItem(newMenu, n);
-    for (const char* n : {"StoredProcedures", "Generators1", "Indexes1", "Synonyms1", "Triggers1", "Constraints1"})
+    for (CommandId n : {cmd::StoredProcedures, cmd::Generators1, cmd::Indexes1, cmd::Synonyms1, cmd::Triggers1,
+                        cmd::Constraints1})
         addItem(objects, n);
-    QMenu* deps = addSubMenu(objects, "Dependencies0");
-    addItem(deps, "Dependencies1");
-    addItem(deps, "Dependencies2");
-    for (const char* n : {"Snapshots1", "Packages1", "PackageBodies1", "TablePrivileges1", "TableSpaces1",
-                          "RollBackSegments1", "Clusters1", "SessionOracle1"})
+    QMenu* deps = addSubMenu(objects, cmd::Dependencies0);
+    addItem(deps, cmd::Dependencies1);
+    addItem(deps, cmd::Dependencies2);
+    for (CommandId n : {cmd::Snapshots1, cmd::Packages1, cmd::PackageBodies1, cmd::TablePrivileges1, cmd::TableSpaces1,
+                        cmd::RollBackSegments1, cmd::Clusters1, cmd::SessionOracle1})
         addItem(objects, n);
-    QMenu* ib = addSubMenu(objects, "Interbase1");
-    for (const char* n : {"Domains1", "Functions1", "Exceptions1", "BlobFilters1"}) addItem(ib, n);
+    QMenu* ib = addSubMenu(objects, cmd::Interbase1);
+    for (CommandId n : {cmd::Domains1, cmd::Functions1, cmd::Exceptions1, cmd::BlobFilters1}) addItem(ib, n);
 
-    QMenu* commands = addSubMenu(nullptr, "NCommands");
-    addItem(commands, "Security1");
+    QMenu* commands = addSubMenu(nullptr, cmd::NCommands);
+    addItem(commands, cmd::Security1);
     sep(commands);
-    addItem(commands, "OpenSQLScript1");
+    addItem(commands, cmd::OpenSQLScript1);
     sep(commands);
-    addItem(commands, "Comparetables1");
-    addItem(commands, "Searchtable1");
+    addItem(commands, cmd::Comparetables1);
+    addItem(commands, cmd::Searchtable1);
     sep(commands);
-    check(addItem(commands, "SetTrace"), false);
-    QMenu* mon = addSubMenu(commands, "NSQLMonitor");
-    addItem(mon, "ShowSQLMonitor");
-    addItem(mon, "ClearSQLLog");
+    check(addItem(commands, cmd::SetTrace), false);
+    QMenu* mon = addSubMenu(commands, cmd::NSQLMonitor);
+    addItem(mon, cmd::ShowSQLMonitor);
+    addItem(mon, cmd::ClearSQLLog);
     sep(commands);
-    addItem(commands, "DataBaseAliasInfo1");
-    addItem(commands, "NBDEAdministrator1");
+    addItem(commands, cmd::DataBaseAliasInfo1);
+    addItem(commands, cmd::NBDEAdministrator1);
     sep(commands);
-    connect(addItem(commands, "RichTextEditor1", true), &QAction::triggered, this, [this] { newRichTextEditor(); });
-    connect(addItem(commands, "NAbout", true), &QAction::triggered, this, &TForm1::aboutBox);
+    addItem(commands, cmd::RichTextEditor1, [this] { newRichTextEditor(); });
+    addItem(commands, cmd::NAbout, [this] { aboutBox(); });
     sep(commands);
-    connect(addItem(commands, "NQuit", true), &QAction::triggered, this, &QWidget::close);
+    addItem(commands, cmd::NQuit, [this] { close(); });
 
-    QMenu* view = addSubMenu(nullptr, "View1");
-    QAction* toolBar3 = check(addItem(view, "ToolBar3", true), true);
+    QMenu* view = addSubMenu(nullptr, cmd::View1);
+    QAction* toolBar3 = check(addItem(view, cmd::ToolBar3, setting), true);
     connect(toolBar3, &QAction::toggled, toolBar1_, &QWidget::setVisible);
-    check(addItem(view, "Icon1"), false);
-    check(addItem(view, "List1"), false);
-    check(addItem(view, "Report1"), true);
-    check(addItem(view, "SmallIcon1"), false);
-    check(addItem(view, "ReportGridLines"), false);
+    check(addItem(view, cmd::Icon1), false);
+    check(addItem(view, cmd::List1), false);
+    check(addItem(view, cmd::Report1), true);
+    check(addItem(view, cmd::SmallIcon1), false);
+    check(addItem(view, cmd::ReportGridLines), false);
 
-    QMenu* options = addSubMenu(nullptr, "NOptions");
-    addItem(options, "NProgramoptions");
+    QMenu* options = addSubMenu(nullptr, cmd::NOptions);
+    addItem(options, cmd::NProgramoptions);
     sep(options);
-    QMenu* lang = addSubMenu(options, "NLanguage1");
+    QMenu* lang = addSubMenu(options, cmd::NLanguage1);
     languageGroup_ = new QActionGroup(this);
     languageGroup_->setExclusive(true);
-    QAction* def = check(addItem(lang, "NDefaultLang", true), true);
-    QAction* ru = check(addItem(lang, "NRussianLang", true), false);
-    QAction* en = check(addItem(lang, "NEnglishLang", true), false);
+    QAction* def = check(addItem(lang, cmd::NDefaultLang, [this] { NDefaultLangClick(); }), true);
+    QAction* ru = check(addItem(lang, cmd::NRussianLang, [this] { NRussianLangClick(); }), false);
+    QAction* en = check(addItem(lang, cmd::NEnglishLang, [this] { NEnglishLangClick(); }), false);
     for (QAction* a : {def, ru, en}) languageGroup_->addAction(a);
-    connect(def, &QAction::triggered, this, &TForm1::NDefaultLangClick);
-    connect(ru, &QAction::triggered, this, &TForm1::NRussianLangClick);
-    connect(en, &QAction::triggered, this, &TForm1::NEnglishLangClick);
     sep(options);
     // Check items: each flips its mark and is a setting.
-    for (const char* n : {"NUseinSQL", "NReplAppropriate", "RequestLive1", "ShowRecordCount1",
-                          "QueryOriginDisplayLabel1"})
-        check(addItem(options, n, true), false);
+    for (CommandId n : {cmd::NUseinSQL, cmd::NReplAppropriate, cmd::RequestLive1, cmd::ShowRecordCount1,
+                        cmd::QueryOriginDisplayLabel1})
+        check(addItem(options, n, setting), false);
     sep(options);
-    check(addItem(options, "DataBaseKeepConnection1", true), true);
+    check(addItem(options, cmd::DataBaseKeepConnection1, setting), true);
     sep(options);
-    for (const char* n : {"Viewwindowsstayontop1", "ShowTrayIconOnMinimize1", "NAutoSaveSetup"})
-        check(addItem(options, n, true), false);
-    connect(addItem(options, "NSaveSetup", true), &QAction::triggered, this, [this] {
+    for (CommandId n : {cmd::Viewwindowsstayontop1, cmd::ShowTrayIconOnMinimize1, cmd::NAutoSaveSetup})
+        check(addItem(options, n, setting), false);
+    addItem(options, cmd::NSaveSetup, [this] {
         takeChecksIntoSettings();
         settings_.mainFormWidth = width();
         settings_.mainFormHeight = height();
         hooks_->saveSettings(*this, settings_);
     });
 
-    QMenu* windows = addSubMenu(nullptr, "Windows1");
-    QAction* closeAll = addItem(windows, "CloseAllWindows1", true);
+    QMenu* windows = addSubMenu(nullptr, cmd::Windows1);
+    addItem(windows, cmd::CloseAllWindows1, [this] { windowsMenu_->closeAllWindows(); });
     QAction* n13 = windows->addSeparator();
     n13->setObjectName(QStringLiteral("N13"));
     windowsMenu_ = new TWindowsMenu(windows, this);
     setWindowsMenu(windowsMenu_);
-    connect(closeAll, &QAction::triggered, windowsMenu_, &TWindowsMenu::closeAllWindows);
 
-    QMenu* help = addSubMenu(nullptr, "NHelp0");
-    connect(addItem(help, "Commander1", true), &QAction::triggered, this, &TForm1::showHelpContents);
-    struct Ref { const char* name; std::string ShellSettings::*file; };
-    static const Ref refs[] = {{"Oracle7SQLReference1", &ShellSettings::oracleHelp},
-                               {"LocalBDESQL1", &ShellSettings::localSqlHelp},
-                               {"InterBaseSQLReference1", &ShellSettings::interbaseHelp},
-                               {"GuptaSQLBaseReference1", &ShellSettings::sqlbaseHelp},
-                               {"MSSQLReference1", &ShellSettings::mssqlHelp}};
+    QMenu* help = addSubMenu(nullptr, cmd::NHelp0);
+    addItem(help, cmd::Commander1, [this] { showHelpContents(); });
+    struct Ref { CommandId id; std::string ShellSettings::*file; };
+    static const Ref refs[] = {{cmd::Oracle7SQLReference1, &ShellSettings::oracleHelp},
+                               {cmd::LocalBDESQL1, &ShellSettings::localSqlHelp},
+                               {cmd::InterBaseSQLReference1, &ShellSettings::interbaseHelp},
+                               {cmd::GuptaSQLBaseReference1, &ShellSettings::sqlbaseHelp},
+                               {cmd::MSSQLReference1, &ShellSettings::mssqlHelp}};
     for (const Ref& r : refs) {
         auto file = r.file;
-        connect(addItem(help, r.name, true), &QAction::triggered, this,
-                [this, file] { showReferenceHelp(settings_.*file); });
+        addItem(help, r.id, [this, file] { showReferenceHelp(settings_.*file); });
     }
 
-    QMenu* nRight = addSubMenu(nullptr, "NRight");
+    QMenu* nRight = addSubMenu(nullptr, cmd::NRight);
     fillSide(nRight, false);
 }
 
 void TForm1::buildPopups() {
     popup1_ = new QMenu(this);
     popup1_->setObjectName(QStringLiteral("PopupMenu1"));
-    for (const char* n : {"Infoabout1", "NPViewTable1", "NPEditTable1", "Copytable1", "AppendFrom2",
-                          "OpenSQLscripteditor1", "Rename2", "Createtableorindex1", "Deletetableorindex1",
-                          "Workwithstoredprocedures1", "Clearallrecordsintable1", "ViewDataAsText1",
-                          "ImportExportData2"})
+    for (CommandId n : {cmd::Infoabout1, cmd::NPViewTable1, cmd::NPEditTable1, cmd::Copytable1, cmd::AppendFrom2,
+                        cmd::OpenSQLscripteditor1, cmd::Rename2, cmd::Createtableorindex1, cmd::Deletetableorindex1,
+                        cmd::Workwithstoredprocedures1, cmd::Clearallrecordsintable1, cmd::ViewDataAsText1,
+                        cmd::ImportExportData2})
         addItem(popup1_, n);
     for (Side s : {Side::Left, Side::Right}) {
         QTreeWidget* l = listBox(s);
@@ -298,53 +335,53 @@ void TForm1::buildPopups() {
 
     popupEsql_ = new QMenu(this);
     popupEsql_->setObjectName(QStringLiteral("PopupMenuESQL"));
-    addItem(popupEsql_, "Clearhistorylist1");
-    addItem(popupEsql_, "GetTablenametocommandline1");
+    addItem(popupEsql_, cmd::Clearhistorylist1);
+    addItem(popupEsql_, cmd::GetTablenametocommandline1);
     esql_->lineEdit()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(esql_->lineEdit(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { popupEsql_->popup(esql_->lineEdit()->mapToGlobal(at)); });
 
     popup2_ = new QMenu(this);
     popup2_->setObjectName(QStringLiteral("PopupMenu2"));
-    connect(addItem(popup2_, "ShowCommander1", true), &QAction::triggered, this, &TForm1::restoreFromTray);
-    connect(addItem(popup2_, "AboutCommander1", true), &QAction::triggered, this, &TForm1::aboutBox);
+    addItem(popup2_, cmd::ShowCommander1, [this] { restoreFromTray(); });
+    addItem(popup2_, cmd::AboutCommander1, [this] { aboutBox(); });
 }
 
 void TForm1::applySettingsToChecks() {
     const ShellSettings& s = settings_;
-    auto set = [this](const char* name, bool on) {
-        if (QAction* a = action(QString::fromLatin1(name))) a->setChecked(on);
+    auto set = [this](CommandId id, bool on) {
+        if (QAction* a = action(id)) a->setChecked(on);
     };
-    set("ToolBar3", s.viewToolBar);
+    set(cmd::ToolBar3, s.viewToolBar);
     toolBar1_->setVisible(s.viewToolBar);
-    set("ShowTrayIconOnMinimize1", s.showTrayIcon);
-    set("NAutoSaveSetup", s.autoSave);
-    set("NUseinSQL", s.useInSql);
-    set("RequestLive1", s.requestLive);
-    set("NReplAppropriate", s.replaceAppropriate);
-    set("ShowRecordCount1", s.showRecordCount);
-    set("QueryOriginDisplayLabel1", s.originNames);
-    set("DataBaseKeepConnection1", s.dbKeepConnection);
-    set("Viewwindowsstayontop1", s.viewWindowsTop);
-    set(s.language == 1 ? "NRussianLang" : s.language == 2 ? "NEnglishLang" : "NDefaultLang", true);
+    set(cmd::ShowTrayIconOnMinimize1, s.showTrayIcon);
+    set(cmd::NAutoSaveSetup, s.autoSave);
+    set(cmd::NUseinSQL, s.useInSql);
+    set(cmd::RequestLive1, s.requestLive);
+    set(cmd::NReplAppropriate, s.replaceAppropriate);
+    set(cmd::ShowRecordCount1, s.showRecordCount);
+    set(cmd::QueryOriginDisplayLabel1, s.originNames);
+    set(cmd::DataBaseKeepConnection1, s.dbKeepConnection);
+    set(cmd::Viewwindowsstayontop1, s.viewWindowsTop);
+    set(s.language == 1 ? cmd::NRussianLang : s.language == 2 ? cmd::NEnglishLang : cmd::NDefaultLang, true);
 }
 
 void TForm1::takeChecksIntoSettings() {
     ShellSettings& s = settings_;
-    auto get = [this](const char* name) {
-        QAction* a = action(QString::fromLatin1(name));
+    auto get = [this](CommandId id) {
+        QAction* a = action(id);
         return a && a->isChecked();
     };
-    s.viewToolBar = get("ToolBar3");
-    s.showTrayIcon = get("ShowTrayIconOnMinimize1");
-    s.autoSave = get("NAutoSaveSetup");
-    s.useInSql = get("NUseinSQL");
-    s.requestLive = get("RequestLive1");
-    s.replaceAppropriate = get("NReplAppropriate");
-    s.showRecordCount = get("ShowRecordCount1");
-    s.originNames = get("QueryOriginDisplayLabel1");
-    s.dbKeepConnection = get("DataBaseKeepConnection1");
-    s.viewWindowsTop = get("Viewwindowsstayontop1");
+    s.viewToolBar = get(cmd::ToolBar3);
+    s.showTrayIcon = get(cmd::ShowTrayIconOnMinimize1);
+    s.autoSave = get(cmd::NAutoSaveSetup);
+    s.useInSql = get(cmd::NUseinSQL);
+    s.requestLive = get(cmd::RequestLive1);
+    s.replaceAppropriate = get(cmd::NReplAppropriate);
+    s.showRecordCount = get(cmd::ShowRecordCount1);
+    s.originNames = get(cmd::QueryOriginDisplayLabel1);
+    s.dbKeepConnection = get(cmd::DataBaseKeepConnection1);
+    s.viewWindowsTop = get(cmd::Viewwindowsstayontop1);
     s.language = languageSetting();
 }
 

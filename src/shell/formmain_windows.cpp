@@ -43,7 +43,7 @@ TTextForm* TForm1::newRichTextEditor() {
 }
 
 bool TForm1::viewWindowsStayOnTop() const {
-    QAction* a = action(QStringLiteral("Viewwindowsstayontop1"));
+    QAction* a = action(cmd::Viewwindowsstayontop1);
     return a && a->isChecked();
 }
 

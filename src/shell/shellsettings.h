@@ -4,6 +4,7 @@
 //   struct PanelsHooks : vlm::shell::ShellHooks { void loadSettings(TForm1& f, ShellSettings& s) override; };
 #pragma once
 
+#include <memory>
 #include <string>
 
 class QKeyEvent;
@@ -11,6 +12,7 @@ class QKeyEvent;
 namespace vlm::shell {
 
 class TForm1;
+class Prompts;
 
 // The settings the shell itself acts on. The rest of VLM32.INI is the settings owner's.
 struct ShellSettings {
@@ -56,6 +58,9 @@ public:
     virtual void saveSettings(TForm1& form, const ShellSettings& settings) { (void)form; (void)settings; }
     // After the main window has been re-captioned (start-up or the Language menu).
     virtual void languageApplied(TForm1& form) { (void)form; }
+    // The prompts the main window and its windows use (asked once, first in the start-up);
+    // none: message boxes, the standard error display and the progress dialog.
+    virtual std::shared_ptr<Prompts> prompts() { return {}; }
 };
 
 }  // namespace vlm::shell

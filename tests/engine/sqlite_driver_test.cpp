@@ -20,7 +20,7 @@ namespace {
 struct Recorder : Tracer {
     std::vector<std::string> texts;
     bool wants(TraceCategory) const override { return true; }
-    void emit(TraceCategory, const std::string& t) override { texts.push_back(t); }
+    void trace(TraceCategory, const std::string& t) override { texts.push_back(t); }
     bool has(const std::string& t) const { return std::find(texts.begin(), texts.end(), t) != texts.end(); }
 };
 

@@ -24,7 +24,7 @@ namespace vlm::test {
 class RecordingTracer : public engine::Tracer {
 public:
     bool wants(engine::TraceCategory) const override { return true; }
-    void emit(engine::TraceCategory c, const std::string& text) override { entries.emplace_back(c, text); }
+    void trace(engine::TraceCategory c, const std::string& text) override { entries.emplace_back(c, text); }
     bool has(engine::TraceCategory c, const std::string& part) const {
         for (const auto& [cat, text] : entries)
             if (cat == c && text.find(part) != std::string::npos) return true;

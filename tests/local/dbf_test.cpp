@@ -2,14 +2,17 @@
 // production index upkeep, damaged files and the crash safety of pack and rename.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 #include "engine/drivers/local/dbase/codepage.h"
 #include "engine/drivers/local/dbase/dbf.h"
 #include "engine/drivers/local/dbase/mdx.h"
 #include "engine/drivers/local/dir/localddl.h"
 #include "engine/error.h"
+#include "engine/progress.h"
 #include "testutil.h"
 
 using namespace vlm::engine;
@@ -160,6 +163,33 @@ TEST(Dbf, CodePagesAreConvertedBothWays) {
     }
     EXPECT_EQ(codePageForDriverName("DB866RU0"), "CP866");
     EXPECT_EQ(codePageForLanguageId(0x57), "CP1252");
+}
+
+TEST(Dbf, CancelledPackLeavesTheTableAndNoCopy) {
+    TempDir d;
+    std::string p = d / "C.DBF";
+    DbaseFormat().create(posixFileSystem(), p, sampleFields(), {}, {});
+    auto t = openT(p, true);
+    for (const char* n : {"a", "b", "c"}) t->appendRecord({Value(n), Value(1), Value(), Value(), Value(), Value()});
+    t->deleteRecord(1);
+    auto files = [&] {
+        std::vector<std::string> out;
+        for (const auto& f : std::filesystem::directory_iterator(d / "")) out.push_back(f.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    const auto before = files();
+    struct Stop : Progress {
+        bool step(std::int64_t, std::int64_t) override { return false; }
+    } stop;
+    try {
+        t->pack(&stop);
+        FAIL() << "the pack was not cancelled";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.category(), ErrorCategory::Cancelled);
+    }
+    EXPECT_EQ(names(*t), (std::vector<std::string>{"a", "*b", "c"}));
+    EXPECT_EQ(files(), before);
 }
 
 TEST(Dbf, DeleteUndeletePackAndEmpty) {

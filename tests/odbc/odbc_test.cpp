@@ -17,7 +17,7 @@ namespace {
 struct RecordingTracer : Tracer {
     std::vector<std::string> lines;
     bool wants(TraceCategory) const override { return true; }
-    void emit(TraceCategory, const std::string& t) override { lines.push_back(t); }
+    void trace(TraceCategory, const std::string& t) override { lines.push_back(t); }
     bool saw(const std::string& n) const {
         return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(n) != std::string::npos; });
     }

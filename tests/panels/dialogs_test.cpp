@@ -36,6 +36,7 @@
 #include "panels/formats.h"
 #include "panels/settings.h"
 #include "panels/shellhooks.h"
+#include "recordingprompts.h"
 #include "shell/formmain.h"
 #include "shell/language.h"
 
@@ -67,7 +68,8 @@ class PanelsDialogsTest : public QObject {
     fs::path base_;
     QString programDir_;
     std::string left_, right_, third_;
-    QStringList messages_;
+    std::shared_ptr<RecordingPrompts> prompts_ = std::make_shared<RecordingPrompts>();
+    QStringList& messages_ = prompts_->messages;
     int logins_ = 0;
     bool acceptLogin_ = true;
     shell::TForm1* form_ = nullptr;
@@ -79,7 +81,7 @@ class PanelsDialogsTest : public QObject {
         std::ofstream(programDir_.toStdString() + "VLM32.INI")
             << "[DATABASE NAMES]\nLEFTDATABASE=" << left_ << "\nRIGHTDATABASE=" << right_
             << "\n[DATABASE LOGINS]\nLEFTUSERNAME=U\nLEFTUSERPASSWORD=P\nRIGHTUSERNAME=U\nRIGHTUSERPASSWORD=P\n";
-        form_ = new shell::TForm1(programDir_, panels::makeShellHooks());
+        form_ = new shell::TForm1(programDir_, panels::makeShellHooks(prompts_));
         form_->show();
         form_->activateWindow();
         panels_ = panels::panelsOf(*form_);
@@ -121,8 +123,6 @@ private slots:
             engine::local::writeDemoFolder(*d);
         }
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString((base_ / "data").string()));
-        panels::TPanels::messageSink = [this](const QString& m) { messages_ << m; };
-        panels::TPanels::questionSink = [](const QString&) { return true; };
         shell::setLanguageSetting(0);
         // An alias and an open database that is no alias: both are offered; directories are not.
         auto& session = engine::Session::defaultSession();

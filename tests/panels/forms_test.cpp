@@ -25,6 +25,7 @@
 #include "panels/passworddlg.h"
 #include "panels/settings.h"
 #include "panels/shellhooks.h"
+#include "recordingprompts.h"
 #include "shell/formmain.h"
 #include "shell/language.h"
 
@@ -36,7 +37,8 @@ class PanelsFormsTest : public QObject {
     Q_OBJECT
     QString programDir_;
     std::string demoLeft_, demoRight_;
-    QStringList messages_;
+    std::shared_ptr<RecordingPrompts> prompts_ = std::make_shared<RecordingPrompts>();
+    QStringList& messages_ = prompts_->messages;
     shell::TForm1* form_ = nullptr;
     panels::TPanels* panels_ = nullptr;
 
@@ -48,7 +50,7 @@ class PanelsFormsTest : public QObject {
     void open() {
         delete form_;
         messages_.clear();
-        form_ = new shell::TForm1(programDir_, panels::makeShellHooks());
+        form_ = new shell::TForm1(programDir_, panels::makeShellHooks(prompts_));
         form_->show();
         form_->activateWindow();
         panels_ = panels::panelsOf(*form_);
@@ -74,8 +76,6 @@ private slots:
         engine::local::writeDemoFolder(demoLeft_);
         engine::local::writeDemoFolder(demoRight_);
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString((base / "data").string()));
-        panels::TPanels::messageSink = [this](const QString& m) { messages_ << m; };
-        panels::TPanels::questionSink = [](const QString&) { return true; };
         shell::setLanguageSetting(0);
     }
     void cleanupTestCase() { delete form_; }

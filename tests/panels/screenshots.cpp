@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "panels/shellhooks.h"
+#include "recordingprompts.h"
 #include "shell/formmain.h"
 
 int main(int argc, char** argv) {
@@ -24,8 +25,13 @@ int main(int argc, char** argv) {
     for (const char* dic : {"VLMSQLC.DIC", "VLMSQLF.DIC", "VLMPLSQL.DIC"}) std::ofstream(base / "bin" / dic) << "SELECT\n";
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString((base / "data").string()));
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((base / "config").string()));
-    vlm::panels::TPanels::messageSink = [](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); };
-    auto* form = new vlm::shell::TForm1(QString::fromStdString((base / "bin").string() + "/"), vlm::panels::makeShellHooks());
+    // Messages and errors go to the terminal instead of boxes.
+    struct Printed : RecordingPrompts {
+        void message(const QString& m) override { std::fprintf(stderr, "%s\n", qPrintable(m)); }
+        void error(const vlm::shell::ErrorReport& r) override { std::fprintf(stderr, "%s\n", r.text.c_str()); }
+    };
+    auto* form = new vlm::shell::TForm1(QString::fromStdString((base / "bin").string() + "/"),
+                                        vlm::panels::makeShellHooks(std::make_shared<Printed>()));
     form->resize(900, 560);
     form->show();
     form->activateWindow();

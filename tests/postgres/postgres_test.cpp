@@ -29,7 +29,7 @@ namespace {
 struct RecordingTracer : Tracer {
     std::vector<std::pair<TraceCategory, std::string>> lines;
     bool wants(TraceCategory) const override { return true; }
-    void emit(TraceCategory c, const std::string& t) override { lines.emplace_back(c, t); }
+    void trace(TraceCategory c, const std::string& t) override { lines.emplace_back(c, t); }
     bool saw(const std::string& needle) const {
         for (const auto& [c, t] : lines)
             if (t.find(needle) != std::string::npos) return true;

@@ -12,6 +12,7 @@
 
 #include "shell/formmain.h"
 #include "shell/language.h"
+#include "shell/progressdialog.h"
 #include "shell/textform.h"
 
 using namespace vlm::shell;
@@ -88,6 +89,14 @@ int main(int argc, char** argv) {
         c.insertText(QStringLiteral("зачёркнутый"), st);
         ok &= save(*text, out + QStringLiteral("/text-window.png"));
         text->editor()->document()->setModified(false);
+
+        // The progress dialog of long work, half way.
+        setLanguageSetting(2);
+        TProgressDialog progress(QStringLiteral("Pack Table CLIENTS.DBF"), &form);
+        progress.run([&](vlm::engine::Progress& p) {
+            p.step(50, 100);
+            ok &= save(progress, out + QStringLiteral("/progress-dialog.png"));
+        });
     }
     return ok ? 0 : 1;
 }

@@ -1,4 +1,4 @@
-// F2 on the main window (offscreen): the panels' information command opens the structure
+// F2 on the main window (offscreen): the registered information command opens the structure
 // window of the focused table, lists it in the Windows menu, and Esc gives the focus back.
 #include <QAction>
 #include <QApplication>
@@ -13,10 +13,12 @@
 
 #include "engine/drivers/local/dir/demo.h"
 #include "panels/panelcontroller.h"
+#include "panels/recordingprompts.h"
 #include "panels/shellhooks.h"
 #include "shell/formmain.h"
 #include "shell/language.h"
 #include "shell/windowsmenu.h"
+#include "tableinfo/commands.h"
 #include "tableinfo/forminfo.h"
 
 using namespace vlm;
@@ -25,8 +27,6 @@ namespace fs = std::filesystem;
 
 class F2Test : public QObject {
     Q_OBJECT
-    QStringList messages_;
-
     static tableinfo::TFormInfo* infoWindow() {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* f = qobject_cast<tableinfo::TFormInfo*>(w); f && f->isVisible()) return f;
@@ -46,10 +46,11 @@ private slots:
                                                   << "\n[DATABASE LOGINS]\nLEFTUSERNAME=U\nLEFTUSERPASSWORD=P\n"
                                                      "RIGHTUSERNAME=U\nRIGHTUSERPASSWORD=P\n";
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString((base / "data").string()));
-        panels::TPanels::messageSink = [this](const QString& m) { messages_ << m; };
+        auto prompts = std::make_shared<RecordingPrompts>();
+        shell::TForm1::addCommandProvider(&tableinfo::registerCommands);
         shell::setLanguageSetting(2);
 
-        auto* form = new shell::TForm1(QString::fromStdString((base / "bin").string() + "/"), panels::makeShellHooks());
+        auto* form = new shell::TForm1(QString::fromStdString((base / "bin").string() + "/"), panels::makeShellHooks(prompts));
         form->show();
         form->activateWindow();
         panels::TPanels* p = panels::panelsOf(*form);
@@ -62,7 +63,7 @@ private slots:
         list->setFocus();
         list->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
         QTest::keyClick(p->listView(Side::Left), Qt::Key_F2);
-        QCOMPARE(messages_, QStringList{QStringLiteral("No Selected Table !")});
+        QCOMPARE(prompts->messages, QStringList{QStringLiteral("No Selected Table !")});
         QVERIFY(!infoWindow());
 
         list->setCurrentItem(list->topLevelItem(0));

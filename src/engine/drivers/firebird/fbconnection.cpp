@@ -53,7 +53,7 @@ ParamDesc paramOf(const FieldDef& f, ParamDirection dir) {
 
 FbStatement::FbStatement(FbConnection& conn, std::string sql) : conn_(conn), sql_(std::move(sql)) {
     Tracer& tr = conn_.tracer();
-    if (tr.wants(TracePrepare)) tr.emit(TracePrepare, sql_);
+    if (tr.wants(TracePrepare)) tr.trace(TracePrepare, sql_);
     try {
         Status st;
         auto tra = conn_.statementTransaction();
@@ -93,24 +93,24 @@ std::unique_ptr<Cursor> FbStatement::execute() {
     // Transaction statements of a script steer the connection's own transaction.
     switch (type_) {
     case isc_info_sql_stmt_start_trans:
-        if (tr.wants(TraceExecute)) tr.emit(TraceExecute, sql_);
+        if (tr.wants(TraceExecute)) tr.trace(TraceExecute, sql_);
         if (!conn_.inTransaction()) conn_.begin();
         return nullptr;
     case isc_info_sql_stmt_commit:
-        if (tr.wants(TraceExecute)) tr.emit(TraceExecute, sql_);
+        if (tr.wants(TraceExecute)) tr.trace(TraceExecute, sql_);
         if (conn_.inTransaction()) conn_.commit();
         return nullptr;
     case isc_info_sql_stmt_rollback:
-        if (tr.wants(TraceExecute)) tr.emit(TraceExecute, sql_);
+        if (tr.wants(TraceExecute)) tr.trace(TraceExecute, sql_);
         if (conn_.inTransaction()) conn_.rollback();
         return nullptr;
     default: break;
     }
 
-    if (tr.wants(TraceExecute)) tr.emit(TraceExecute, sql_);
+    if (tr.wants(TraceExecute)) tr.trace(TraceExecute, sql_);
     if (tr.wants(TraceDataIn))
         for (std::size_t i = 0; i < values_.size(); ++i)
-            tr.emit(TraceDataIn, "Param " + std::to_string(i + 1) + " = " + traceValue(values_[i]));
+            tr.trace(TraceDataIn, "Param " + std::to_string(i + 1) + " = " + traceValue(values_[i]));
 
     auto tra = conn_.statementTransaction();
     try {
@@ -335,7 +335,7 @@ FbConnection::FbConnection(const ConnectParams& params, Tracer& tracer)
     };
 
     if (tracer_.wants(TraceConnect))
-        tracer_.emit(TraceConnect, "Connect " + target_ + (user.empty() ? "" : " USER NAME=" + user));
+        tracer_.trace(TraceConnect, "Connect " + target_ + (user.empty() ? "" : " USER NAME=" + user));
     Status st;
     Ref<Firebird::IProvider> provider(master()->getDispatcher());
     try {
@@ -345,7 +345,7 @@ FbConnection::FbConnection(const ConnectParams& params, Tracer& tracer)
                 &st, target_.c_str(), dpb->getBufferLength(&st), dpb->getBuffer(&st)));
         } catch (const EngineError& e) {
             if (!isTrue(params.param("CREATE")) || e.nativeCode() != isc_io_error) throw;
-            if (tracer_.wants(TraceConnect)) tracer_.emit(TraceConnect, "Create database " + target_);
+            if (tracer_.wants(TraceConnect)) tracer_.trace(TraceConnect, "Create database " + target_);
             auto dpb = dpbFor(true);
             att_ = std::make_shared<Attachment>(provider->createDatabase(
                 &st, target_.c_str(), dpb->getBufferLength(&st), dpb->getBuffer(&st)));
@@ -362,11 +362,11 @@ FbConnection::~FbConnection() {
     } catch (const EngineError&) {
     }
     explicit_.reset();
-    if (att_ && tracer_.wants(TraceConnect)) tracer_.emit(TraceConnect, "Disconnect " + target_);
+    if (att_ && tracer_.wants(TraceConnect)) tracer_.trace(TraceConnect, "Disconnect " + target_);
 }
 
 void FbConnection::traceError(const EngineError& e) {
-    if (tracer_.wants(TraceError)) tracer_.emit(TraceError, e.what());
+    if (tracer_.wants(TraceError)) tracer_.trace(TraceError, e.what());
 }
 
 std::shared_ptr<Transaction> FbConnection::statementTransaction() {
@@ -563,7 +563,7 @@ std::unique_ptr<ProcCall> FbConnection::prepareProc(const std::string& name) {
 
 void FbConnection::begin() {
     if (inTransaction()) usage("A transaction is already active");
-    if (tracer_.wants(TraceTransaction)) tracer_.emit(TraceTransaction, "Start transaction");
+    if (tracer_.wants(TraceTransaction)) tracer_.trace(TraceTransaction, "Start transaction");
     try {
         explicit_ = std::make_shared<Transaction>(att_, false);
     } catch (const EngineError& e) {
@@ -574,7 +574,7 @@ void FbConnection::begin() {
 
 void FbConnection::commit() {
     if (!inTransaction()) usage("No transaction is active");
-    if (tracer_.wants(TraceTransaction)) tracer_.emit(TraceTransaction, "Commit");
+    if (tracer_.wants(TraceTransaction)) tracer_.trace(TraceTransaction, "Commit");
     try {
         explicit_->commit();
     } catch (const EngineError& e) {
@@ -587,7 +587,7 @@ void FbConnection::commit() {
 
 void FbConnection::rollback() {
     if (!inTransaction()) usage("No transaction is active");
-    if (tracer_.wants(TraceTransaction)) tracer_.emit(TraceTransaction, "Rollback");
+    if (tracer_.wants(TraceTransaction)) tracer_.trace(TraceTransaction, "Rollback");
     auto tra = std::move(explicit_);
     try {
         tra->rollback();

@@ -33,7 +33,7 @@ struct Session {
         if (connected) SQLDisconnect(dbc.get());
     }
     void trace(TraceCategory c, const std::string& t) {
-        if (tracer && tracer->wants(c)) tracer->emit(c, t);
+        if (tracer && tracer->wants(c)) tracer->trace(c, t);
     }
 };
 

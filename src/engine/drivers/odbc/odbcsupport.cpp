@@ -83,7 +83,7 @@ EngineError odbcError(SQLSMALLINT type, SQLHANDLE h, const std::string& what, co
         cat = ErrorCategory::Cancelled;
         code = errc::CancelledBase;
     }
-    return EngineError(cat, code, std::move(messages), native);
+    return EngineError(cat, code, std::move(messages), native, firstState);
 }
 
 void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE h, const std::string& what, const std::string& secret) {

@@ -79,7 +79,7 @@ public:
         name_ = s_->nextName("vlm_s");
         s_->requireOpen();
         s_->recover();
-        if (s_->tracer().wants(TracePrepare)) s_->tracer().emit(TracePrepare, sql);
+        if (s_->tracer().wants(TracePrepare)) s_->tracer().trace(TracePrepare, sql);
         PGconn* c = s_->conn();
         Result r(PQprepare(c, name_.c_str(), text_.c_str(), nparams_, nullptr));
         if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK) {
@@ -94,7 +94,7 @@ public:
                 return;
             }
             EngineError e = pgError(c, r.get(), "SQL statement failed");
-            if (s_->tracer().wants(TraceError)) s_->tracer().emit(TraceError, e.what());
+            if (s_->tracer().wants(TraceError)) s_->tracer().trace(TraceError, e.what());
             name_.clear();
             s_->syncTransactionState();
             throw e;
@@ -155,14 +155,12 @@ public:
                 return std::make_unique<ServerCursor>(s_, cname, std::move(fields), std::move(oids));
             } catch (const EngineError& e) {
                 // Statements a cursor cannot hold (data-changing WITH, SELECT INTO) run directly.
-                if (s_->userTransaction() || e.nativeCode() == 0) throw;
-                std::string state = e.messages().back();
-                if (state != "SQLSTATE 0A000" && state != "SQLSTATE 42601") throw;
+                if (s_->userTransaction() || (e.sqlState() != "0A000" && e.sqlState() != "42601")) throw;
             }
         }
         s_->beforeStatement();
         s_->requireOpen();
-        if (s_->tracer().wants(TraceExecute)) s_->tracer().emit(TraceExecute, text_);
+        if (s_->tracer().wants(TraceExecute)) s_->tracer().trace(TraceExecute, text_);
         std::vector<const char*> ptrs(values_.size());
         std::vector<int> lengths(values_.size()), formats(values_.size());
         for (std::size_t i = 0; i < values_.size(); ++i) {
@@ -686,7 +684,7 @@ std::int64_t PgConnection::appendRows(const std::string& table, const std::vecto
             appendBinaryCopyRow(row, sourceColumns, kinds, out);
         } catch (const EngineError& e) {
             EngineError err(e.category(), e.code(), {"Appending rows to " + table + " failed", e.what()});
-            if (s_->tracer().wants(TraceError)) s_->tracer().emit(TraceError, err.what());
+            if (s_->tracer().wants(TraceError)) s_->tracer().trace(TraceError, err.what());
             throw err;
         }
     };
@@ -701,7 +699,7 @@ std::int64_t PgConnection::appendRows(const std::string& table, const std::vecto
     bool copying = false;
     auto fail = [&](const PGresult* res) {
         EngineError e = pgError(c, res, "Appending rows to " + table + " failed");
-        if (s_->tracer().wants(TraceError)) s_->tracer().emit(TraceError, e.what());
+        if (s_->tracer().wants(TraceError)) s_->tracer().trace(TraceError, e.what());
         throw e;
     };
     auto startCopy = [&] {

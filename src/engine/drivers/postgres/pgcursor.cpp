@@ -47,7 +47,7 @@ void ServerCursor::closeCursor() noexcept {
     PGconn* c = session_->conn();
     if (!c || PQtransactionStatus(c) == PQTRANS_INERROR || PQstatus(c) != CONNECTION_OK) return;
     std::string sql = "CLOSE " + quoteIdent(name_);
-    if (session_->tracer().wants(TraceMisc)) session_->tracer().emit(TraceMisc, sql);
+    if (session_->tracer().wants(TraceMisc)) session_->tracer().trace(TraceMisc, sql);
     Result r(PQexec(c, sql.c_str()));
     session_->syncTransactionState();
 }

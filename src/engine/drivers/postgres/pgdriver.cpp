@@ -13,6 +13,7 @@
 #include "engine/error.h"
 #include "engine/registry.h"
 #include "pgconnection.h"
+#include "pgsupport.h"
 
 namespace vlm::engine::postgres {
 namespace {
@@ -130,21 +131,18 @@ public:
         values.push_back(nullptr);
 
         if (tracer.wants(TraceConnect))
-            tracer.emit(TraceConnect, "connect " + (host.empty() ? std::string("local") : host) +
-                                          (port.empty() ? "" : ":" + port) + "/" + db +
+            tracer.trace(TraceConnect, "connect " + (host.empty() ? std::string("local") : host) +
+                                           (port.empty() ? "" : ":" + port) + "/" + db +
                                           (user.empty() ? "" : " as " + user));
         PGconn* c = PQconnectdbParams(keys.data(), values.data(), 0);
         if (!c || PQstatus(c) != CONNECTION_OK) {
-            std::string text = c ? PQerrorMessage(c) : "out of memory";
-            while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-            if (c) PQfinish(c);
             // libpq's text never holds the password; the engine adds what it tried to reach.
-            bool login = text.find("authentication failed") != std::string::npos ||
-                         text.find("password") != std::string::npos;
-            EngineError e(ErrorCategory::Connect, login ? errc::LoginFailed : errc::ConnectBase,
-                          {"Cannot connect to the PostgreSQL database " + (db.empty() ? std::string("(the user's default)") : db),
-                           text});
-            if (tracer.wants(TraceError)) tracer.emit(TraceError, e.what());
+            const std::string what = "Cannot connect to the PostgreSQL database " +
+                                     (db.empty() ? std::string("(the user's default)") : db);
+            EngineError e = c ? pgError(c, nullptr, what)
+                              : EngineError(ErrorCategory::Connect, errc::ConnectBase, {what, "out of memory"});
+            if (c) PQfinish(c);
+            if (tracer.wants(TraceError)) tracer.trace(TraceError, e.what());
             throw e;
         }
         PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);

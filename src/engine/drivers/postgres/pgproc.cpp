@@ -133,7 +133,7 @@ std::unique_ptr<ProcCall> PgConnection::prepareProc(const std::string& name) {
         list.push_back(std::move(arg));
     }
     bool hasResult = !procedure && !returnsSet && !anyOut && rettype != kVoid;
-    if (s_->tracer().wants(TracePrepare)) s_->tracer().emit(TracePrepare, "prepare procedure " + qualified);
+    if (s_->tracer().wants(TracePrepare)) s_->tracer().trace(TracePrepare, "prepare procedure " + qualified);
     return std::make_unique<PgProcCall>(*this, s_, qualified, procedure, returnsSet, hasResult, std::move(list));
 }
 

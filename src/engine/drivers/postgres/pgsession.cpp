@@ -23,7 +23,7 @@ Result Session::check(PGresult* raw, const std::string& sql) {
         st == PGRES_COPY_OUT || st == PGRES_EMPTY_QUERY || st == PGRES_SINGLE_TUPLE)
         return res;
     EngineError e = pgError(conn_, res.get(), "SQL statement failed");
-    if (tracer_.wants(TraceError)) tracer_.emit(TraceError, e.what());
+    if (tracer_.wants(TraceError)) tracer_.trace(TraceError, e.what());
     (void)sql;
     syncTransactionState();
     throw e;
@@ -36,7 +36,7 @@ void Session::recover() {
 Result Session::exec(const std::string& sql, TraceCategory cat) {
     requireOpen();
     recover();
-    if (tracer_.wants(cat)) tracer_.emit(cat, sql);
+    if (tracer_.wants(cat)) tracer_.trace(cat, sql);
     Result r = check(PQexec(conn_, sql.c_str()), sql);
     syncTransactionState();
     return r;
@@ -46,7 +46,7 @@ Result Session::execParams(const std::string& sql, const std::vector<std::string
                            const std::vector<bool>& isNull, const std::vector<bool>& binary) {
     requireOpen();
     recover();
-    if (tracer_.wants(TraceExecute)) tracer_.emit(TraceExecute, sql);
+    if (tracer_.wants(TraceExecute)) tracer_.trace(TraceExecute, sql);
     std::vector<const char*> ptrs(values.size());
     std::vector<int> lengths(values.size()), formats(values.size());
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -56,7 +56,7 @@ Result Session::execParams(const std::string& sql, const std::vector<std::string
     }
     if (tracer_.wants(TraceDataIn))
         for (std::size_t i = 0; i < values.size(); ++i)
-            tracer_.emit(TraceDataIn, "$" + std::to_string(i + 1) + " = " +
+            tracer_.trace(TraceDataIn, "$" + std::to_string(i + 1) + " = " +
                                           (isNull[i] ? std::string("NULL") : binary[i] ? "<binary>" : values[i]));
     Result r = check(PQexecParams(conn_, sql.c_str(), int(values.size()), nullptr, ptrs.data(),
                                   lengths.data(), formats.data(), 0),
@@ -89,7 +89,7 @@ void Session::beforeStatement() {
     cursorTxn_ = false;
     // A failed fetch leaves the cursor transaction aborted: end it, its cursors are gone anyway.
     const char* end = PQtransactionStatus(conn_) == PQTRANS_INERROR ? "ROLLBACK" : "COMMIT";
-    if (tracer_.wants(TraceTransaction)) tracer_.emit(TraceTransaction, end);
+    if (tracer_.wants(TraceTransaction)) tracer_.trace(TraceTransaction, end);
     Result r(PQexec(conn_, end));
     syncTransactionState();
     if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK)
@@ -102,7 +102,7 @@ void Session::beforeCursor() {
         if (cursorTxn_ && PQtransactionStatus(conn_) == PQTRANS_INERROR) beforeStatement();
         else return;
     }
-    if (tracer_.wants(TraceTransaction)) tracer_.emit(TraceTransaction, "BEGIN");
+    if (tracer_.wants(TraceTransaction)) tracer_.trace(TraceTransaction, "BEGIN");
     Result r(PQexec(conn_, "BEGIN"));
     if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK)
         throw pgError(conn_, r.get(), "Could not start a transaction");

@@ -39,14 +39,19 @@ EngineError pgError(PGconn* conn, const PGresult* res, const std::string& what) 
         code = errc::ConnectBase;
     }
     if (cls == "28") { cat = ErrorCategory::Connect; code = errc::LoginFailed; }
+    else if (!res && cat == ErrorCategory::Connect && messages.size() > 1 &&
+             (messages.back().find("authentication failed") != std::string::npos ||
+              messages.back().find("password") != std::string::npos)) {
+        // A refused login before any result: libpq's text is all there is (it never holds the password).
+        code = errc::LoginFailed;
+    }
     else if (cls == "3D") { cat = ErrorCategory::Connect; code = errc::NotADatabase; }
     else if (state == "23505") { cat = ErrorCategory::Data; code = errc::KeyViolation; }
     else if (cls == "22" || cls == "23") { cat = ErrorCategory::Data; code = errc::DataBase; }
     else if (state == "57014") { cat = ErrorCategory::Cancelled; code = errc::CancelledBase; }
     if (!state.empty()) messages.push_back("SQLSTATE " + state);
-    // The native code is the SQLSTATE read as a base-36 number, so equal states compare equal.
-    int native = state.empty() ? 0 : int(std::strtol(state.c_str(), nullptr, 36));
-    return EngineError(cat, code, std::move(messages), native);
+    // PostgreSQL has no numeric error code of its own: the SQLSTATE is the server's code.
+    return EngineError(cat, code, std::move(messages), 0, state);
 }
 
 FieldType fieldTypeOfOid(unsigned t) {

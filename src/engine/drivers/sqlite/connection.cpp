@@ -71,9 +71,9 @@ public:
         sqlite3_reset(st_->handle);
         if (tracer_.wants(TraceDataIn))
             for (std::size_t i = 0; i < bound_.size(); ++i)
-                tracer_.emit(TraceDataIn, "SQL Data In: SQLITE - Param = " + std::to_string(i + 1) +
+                tracer_.trace(TraceDataIn, "SQL Data In: SQLITE - Param = " + std::to_string(i + 1) +
                                               ", Value = " + traceText(bound_[i]));
-        if (tracer_.wants(TraceExecute)) tracer_.emit(TraceExecute, "SQL Execute: SQLITE - " + st_->sql);
+        if (tracer_.wants(TraceExecute)) tracer_.trace(TraceExecute, "SQL Execute: SQLITE - " + st_->sql);
         bool row = stepChecked(*st_, tracer_);
         if (sqlite3_column_count(st_->handle) == 0) {
             affected_ = sqlite3_changes64(st_->db->handle);
@@ -127,7 +127,7 @@ SqliteConnection::SqliteConnection(const ConnectParams& params, Tracer& tracer)
     db_->path = params.target;
     if (params.target.empty())
         throw EngineError(ErrorCategory::Connect, errc::ConnectBase, {"No SQLite database file was given."});
-    if (tracer_.wants(TraceConnect)) tracer_.emit(TraceConnect, "SQL Connect: SQLITE - " + params.target);
+    if (tracer_.wants(TraceConnect)) tracer_.trace(TraceConnect, "SQL Connect: SQLITE - " + params.target);
     bool readOnly = upper(params.param("OPEN MODE")) == "READ ONLY";
     int flags = readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     int rc = sqlite3_open_v2(params.target.c_str(), &db_->handle, flags | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -148,7 +148,7 @@ SqliteConnection::SqliteConnection(const ConnectParams& params, Tracer& tracer)
 }
 
 SqliteConnection::~SqliteConnection() {
-    if (tracer_.wants(TraceConnect)) tracer_.emit(TraceConnect, "SQL Disconnect: SQLITE - " + db_->path);
+    if (tracer_.wants(TraceConnect)) tracer_.trace(TraceConnect, "SQL Disconnect: SQLITE - " + db_->path);
 }
 
 Capabilities SqliteConnection::capabilities() const {
@@ -246,7 +246,7 @@ std::vector<IndexDef> SqliteConnection::indexDefs(const std::string& table) {
 }
 
 std::unique_ptr<Statement> SqliteConnection::prepare(const std::string& sql) {
-    if (tracer_.wants(TracePrepare)) tracer_.emit(TracePrepare, "SQL Prepare: SQLITE - " + sql);
+    if (tracer_.wants(TracePrepare)) tracer_.trace(TracePrepare, "SQL Prepare: SQLITE - " + sql);
     auto st = std::make_shared<Stmt>();
     st->db = db_;
     st->sql = sql;
@@ -300,17 +300,17 @@ std::unique_ptr<Cursor> SqliteConnection::openTable(const std::string& table, co
 }
 
 void SqliteConnection::begin() {
-    if (tracer_.wants(TraceTransaction)) tracer_.emit(TraceTransaction, "SQL Transact: SQLITE - BEGIN");
+    if (tracer_.wants(TraceTransaction)) tracer_.trace(TraceTransaction, "SQL Transact: SQLITE - BEGIN");
     execTraced(db_, nullTracer(), "BEGIN");
 }
 
 void SqliteConnection::commit() {
-    if (tracer_.wants(TraceTransaction)) tracer_.emit(TraceTransaction, "SQL Transact: SQLITE - COMMIT");
+    if (tracer_.wants(TraceTransaction)) tracer_.trace(TraceTransaction, "SQL Transact: SQLITE - COMMIT");
     execTraced(db_, nullTracer(), "COMMIT");
 }
 
 void SqliteConnection::rollback() {
-    if (tracer_.wants(TraceTransaction)) tracer_.emit(TraceTransaction, "SQL Transact: SQLITE - ROLLBACK");
+    if (tracer_.wants(TraceTransaction)) tracer_.trace(TraceTransaction, "SQL Transact: SQLITE - ROLLBACK");
     execTraced(db_, nullTracer(), "ROLLBACK");
 }
 
@@ -403,10 +403,10 @@ std::int64_t SqliteConnection::appendRows(const std::string& table, const std::v
                 int rc = bindValue(h, int(i + 1), v, types[i], true);
                 if (rc != SQLITE_OK) throw sqliteError(db_->handle, rc, "Cannot bind a parameter.", &tracer_);
                 if (traceIn)
-                    tracer_.emit(TraceDataIn, "SQL Data In: SQLITE - Param = " + std::to_string(i + 1) +
+                    tracer_.trace(TraceDataIn, "SQL Data In: SQLITE - Param = " + std::to_string(i + 1) +
                                                   ", Value = " + traceText(v));
             }
-            if (traceExec) tracer_.emit(TraceExecute, "SQL Execute: SQLITE - " + sql);
+            if (traceExec) tracer_.trace(TraceExecute, "SQL Execute: SQLITE - " + sql);
             stepChecked(*st, tracer_);
             sqlite3_reset(h);
             ++moved;

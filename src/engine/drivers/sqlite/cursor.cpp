@@ -8,7 +8,7 @@
 namespace vlm::engine::sqlite {
 
 StmtPtr prepareTraced(const DbPtr& db, Tracer& tracer, const std::string& sql) {
-    if (tracer.wants(TracePrepare)) tracer.emit(TracePrepare, "SQL Prepare: SQLITE - " + sql);
+    if (tracer.wants(TracePrepare)) tracer.trace(TracePrepare, "SQL Prepare: SQLITE - " + sql);
     auto st = std::make_shared<Stmt>();
     st->db = db;
     st->sql = sql;
@@ -33,10 +33,10 @@ std::int64_t execTraced(const DbPtr& db, Tracer& tracer, const std::string& sql,
         int rc = bindValue(st->handle, int(i + 1), values[i], FieldType::Unknown);
         if (rc != SQLITE_OK) throw sqliteError(db->handle, rc, "Cannot bind a parameter.", &tracer);
         if (tracer.wants(TraceDataIn))
-            tracer.emit(TraceDataIn, "SQL Data In: SQLITE - Param = " + std::to_string(i + 1) +
+            tracer.trace(TraceDataIn, "SQL Data In: SQLITE - Param = " + std::to_string(i + 1) +
                                          ", Value = " + traceText(values[i]));
     }
-    if (tracer.wants(TraceExecute)) tracer.emit(TraceExecute, "SQL Execute: SQLITE - " + sql);
+    if (tracer.wants(TraceExecute)) tracer.trace(TraceExecute, "SQL Execute: SQLITE - " + sql);
     while (stepChecked(*st, tracer)) {
     }
     return sqlite3_changes64(db->handle);
@@ -234,7 +234,7 @@ TableCursor::TableCursor(DbPtr db, Tracer& tracer, std::string quotedTable, std:
 bool TableCursor::seek(std::int64_t index) {
     sqlite3_reset(st_->handle);
     sqlite3_bind_int64(st_->handle, 1, index < 0 ? 0 : index);
-    if (tracer_.wants(TraceExecute)) tracer_.emit(TraceExecute, "SQL Execute: SQLITE - " + st_->sql);
+    if (tracer_.wants(TraceExecute)) tracer_.trace(TraceExecute, "SQL Execute: SQLITE - " + st_->sql);
     done_ = false;
     return true;
 }

@@ -42,7 +42,7 @@ EngineError sqliteError(sqlite3* db, int rc, const std::string& context, Tracer*
     default:
         break;
     }
-    if (tracer && tracer->wants(TraceError)) tracer->emit(TraceError, "SQL Error: SQLITE - " + server);
+    if (tracer && tracer->wants(TraceError)) tracer->trace(TraceError, "SQL Error: SQLITE - " + server);
     return EngineError(cat, code, {context, server}, extended);
 }
 

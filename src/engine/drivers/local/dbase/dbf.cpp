@@ -1429,7 +1429,8 @@ void DbfTable::pack(Progress* progress) {
     // Memo blocks are left where they are: the new records keep their pointers, so the memo
     // file needs no swap and only the data file is replaced.
     std::string tmp = path_ + kNewSuffix;
-    {
+    // A cancelled or failed rewrite leaves the table as it was and no rewritten copy behind.
+    try {
         std::vector<std::uint8_t> hdr(static_cast<std::size_t>(headerLen_));
         file_->readExact(0, hdr.data(), hdr.size());
         auto out = fs_.open(tmp, ReadWrite | Create | Truncate);
@@ -1455,6 +1456,9 @@ void DbfTable::pack(Progress* progress) {
         putLe32(hdr.data() + 4, std::uint32_t(kept));
         out->write(0, hdr.data(), hdr.size());
         out->sync();
+    } catch (...) {
+        fs_.remove(tmp);
+        throw;
     }
     installRewritten(tmp);
     rebuildIndexes();
