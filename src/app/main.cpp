@@ -15,6 +15,9 @@
 #include <QEvent>
 #include <QPointer>
 
+#ifdef VLM_HAVE_DATAWIN
+#include "datawin/commands.h"
+#endif
 #if defined(VLM_HAVE_PANELS) && __has_include("panels/shellhooks.h")
 #include "panels/shellhooks.h"
 #define VLM_PANEL_HOOKS 1
@@ -84,6 +87,9 @@ int main(int argc, char** argv) {
     // The panels' start-up may have loaded a client library that took the signals over.
     vlm::shell::installEndSignals();
     built->setAttribute(Qt::WA_DeleteOnClose);
+#ifdef VLM_HAVE_DATAWIN
+    vlm::datawin::installDataWindows(*built);   // F3, F4, Alt+F8, "View Data As Text", ESQL
+#endif
     form = built;
     QObject::connect(built, &vlm::shell::TForm1::mainWindowClosed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, built, [built](QSessionManager& manager) {

@@ -173,6 +173,16 @@ bool TPanels::keyDown(QKeyEvent& e) {
         }
         return false;
     }
+    // F3 view, F4 edit and Alt+F8 clear all records: the bound button or item, when enabled.
+    if (mods == Qt::NoModifier && (e.key() == Qt::Key_F3 || e.key() == Qt::Key_F4)) {
+        QPushButton* b = form_.functionButton(e.key() == Qt::Key_F3 ? QStringLiteral("BView") : QStringLiteral("BEdit"));
+        if (b && b->isEnabled()) b->click();
+        return true;
+    }
+    if (mods == Qt::AltModifier && e.key() == Qt::Key_F8) {
+        if (QAction* a = form_.action(QStringLiteral("NClearTable")); a && a->isEnabled()) a->trigger();
+        return true;
+    }
     if (mods == Qt::AltModifier && (e.key() == Qt::Key_F1 || e.key() == Qt::Key_F2)) {
         selectDatabase(e.key() == Qt::Key_F1 ? Side::Left : Side::Right);
         return true;
