@@ -105,6 +105,7 @@ void focusActivePanel() {
 TFormView* openTableWindow(const panels::TTableInfo& table, bool edit, const ViewOptions& options, QWidget* parent) {
     auto* w = new TFormView(edit ? TFormView::Mode::Edit : TFormView::Mode::View, table, options, parent);
     w->show();
+    w->resize(860, 520);
     if (edit)
         if (shell::TWindowsMenu* wm = shell::windowsMenu()) wm->setSlot(shell::WindowSlot::Edit, w);
     if (!w->openDataset()) {

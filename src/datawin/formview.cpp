@@ -64,7 +64,7 @@ TFormView::TFormView(Mode mode, const panels::TTableInfo& table, const ViewOptio
     buildUi();
     if (shell::languageSetting() == 1) applyRussianTexts();
     if (opt_.stayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    resize(720, 460);
+    resize(860, 520);
 }
 
 TFormView::~TFormView() = default;
