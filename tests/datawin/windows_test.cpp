@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
@@ -20,6 +22,7 @@
 
 #include "datawin/commands.h"
 #include "datawin/dbgrid.h"
+#include "datawin/formformat.h"
 #include "datawin/formview.h"
 #include "datawin/formviews.h"
 #include "datawin/gridmodel.h"
@@ -239,6 +242,36 @@ TEST_F(Windows, ResultWindowViewersColumnsAndReport) {
     w->DBGrid1->setCurrentIndex(w->DBGrid1->datasetModel()->index(0, 0));
     w->BShowMemoClick();
     EXPECT_EQ(w->Panel1->currentWidget(), w->DBGrid1);
+
+    // A filter with a syntax error keeps the old filter and names the error's position; a
+    // display format on a text column is refused.
+    {
+        TFormFormat ok(TFormFormat::Mode::Filter, &w->Query1(), 0, w);
+        ok.EFilter->setText(QStringLiteral("ID = 2"));
+        EXPECT_TRUE(ok.BOkClick());
+        w->DBGrid1->reload();
+        EXPECT_EQ(w->DBGrid1->datasetModel()->rowCount(), 1);
+        TFormFormat bad(TFormFormat::Mode::Filter, &w->Query1(), 0, w);
+        bad.EFilter->setText(QStringLiteral("ID = = 2"));
+        EXPECT_FALSE(bad.BOkClick());
+        ASSERT_FALSE(errors_.isEmpty());
+        EXPECT_TRUE(errors_.last().contains(QStringLiteral("position"))) << errors_.last().toStdString();
+        EXPECT_EQ(w->Query1().filter(), "ID = 2");
+        EXPECT_TRUE(w->Query1().filtered());
+        TFormFormat no(TFormFormat::Mode::Filter, &w->Query1(), 0, w);
+        no.BNoClick();
+        EXPECT_FALSE(w->Query1().filtered());
+        TFormFormat fmt(TFormFormat::Mode::DisplayFormat, &w->Query1(), 1, w);
+        EXPECT_FALSE(fmt.BNo->isEnabled());
+        fmt.EFormat->setText(QStringLiteral("#.00"));
+        EXPECT_FALSE(fmt.BOkClick());
+        TFormFormat num(TFormFormat::Mode::DisplayFormat, &w->Query1(), 0, w);
+        num.EFormat->setText(QStringLiteral("#.00"));
+        EXPECT_TRUE(num.BOkClick());
+        w->DBGrid1->reload();
+        EXPECT_EQ(w->DBGrid1->datasetModel()->data(w->DBGrid1->datasetModel()->index(0, 0)).toString(), QStringLiteral("1.00"));
+        errors_.clear();
+    }
 
     w->MakeNonVisibleColumn();
     EXPECT_TRUE(w->DBGrid1->isColumnHidden(0));
