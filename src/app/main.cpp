@@ -15,6 +15,9 @@
 #include <QEvent>
 #include <QPointer>
 
+#ifdef VLM_HAVE_DATAWIN
+#include "datawin/commands.h"
+#endif
 #if defined(VLM_HAVE_PANELS) && __has_include("panels/shellhooks.h")
 #include "panels/shellhooks.h"
 #define VLM_PANEL_HOOKS 1
@@ -52,8 +55,12 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     QString programDir = QDir::cleanPath(QCoreApplication::applicationDirPath()) + QLatin1Char('/');
+    // The windows' commands: F2, F3, F4, Alt+F8 and the rest, on the main window's ids.
 #ifdef VLM_HAVE_TABLEINFO
     vlm::shell::TForm1::addCommandProvider(&vlm::tableinfo::registerCommands);
+#endif
+#ifdef VLM_HAVE_DATAWIN
+    vlm::shell::TForm1::addCommandProvider(&vlm::datawin::registerCommands);
 #endif
 #ifdef VLM_PANEL_HOOKS
     std::shared_ptr<vlm::shell::ShellHooks> hooks = vlm::panels::makeShellHooks();

@@ -14,8 +14,8 @@
 namespace vlm::engine {
 namespace {
 
-constexpr std::size_t kBlock = 256;
-constexpr std::size_t kMaxBlocks = 64;
+constexpr std::size_t kBlock = Dataset::rowBlockSize;
+constexpr std::size_t kDefaultBlocks = 64;
 
 bool sameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -58,6 +58,7 @@ struct Dataset::Impl : Dataset::Hot {
     // Row cache. random: the cursor seeks, rows live in blocks; otherwise rows holds every row
     // read so far, in order.
     bool random = false;
+    std::size_t maxBlocks = kDefaultBlocks;
     std::map<std::int64_t, std::vector<Row>> blocks;
     std::int64_t count = -1;       // underlying rows, -1 until known
     std::vector<Row> rows;
@@ -150,7 +151,7 @@ struct Dataset::Impl : Dataset::Hot {
         if (!cursor->seek(b * std::int64_t(kBlock))) usage("The cursor cannot be positioned");
         forgetRows();
         std::vector<Row> v;
-        if (blocks.size() >= kMaxBlocks) {
+        if (blocks.size() >= maxBlocks) {
             // Reading on from the block read last gives up the one before that: its rows are
             // still in the processor's cache, where the farthest block's have long gone.
             auto victim = blocks.end();
@@ -272,6 +273,24 @@ struct Dataset::Impl : Dataset::Hot {
             if (!r) return -1;
             if (r->key == key) return u;
         }
+    }
+
+    // Before an update: a cursor that positions again reads the record afresh; when another
+    // user changed it since it was read, the post is refused instead of overwriting the change.
+    // Cursors that cannot read again, or a record that moved, are left to the driver's check.
+    void checkUnchanged(std::int64_t u) {
+        if (!random || u < 0 || original.key.isNull()) return;
+        std::vector<Row> fresh;
+        try {
+            if (!cursor->seek(u)) return;
+            cursor->fetch(1, fresh);
+        } catch (const EngineError&) {
+            return;
+        }
+        lastLoaded = -1;   // the cursor was moved: the next block read positions again
+        if (fresh.empty() || !(fresh[0].key == original.key)) return;
+        fresh[0].ready();
+        if (!(fresh[0].values == original.values)) throw recordChangedError();
     }
 
     void placeAt(std::int64_t v) {
@@ -831,8 +850,9 @@ void Dataset::post() {
     auto& d = *impl_;
     if (d.state != DatasetState::Edit && d.state != DatasetState::Insert) usage("Dataset not in edit or insert mode");
     if (d.state == DatasetState::Edit) {
-        Row stored = d.cursor->updateRow(d.original, d.buffer);
         std::int64_t u = d.uindex(d.pos);
+        d.checkUnchanged(u);
+        Row stored = d.cursor->updateRow(d.original, d.buffer);
         if (Row* r = d.urowMutable(u)) *r = stored;
         d.state = DatasetState::Browse;
         if (d.filterActive()) {
@@ -914,5 +934,69 @@ const Row& Dataset::currentRow() const {
 }
 
 std::int64_t Dataset::fetchedCount() const { return impl_->fetched; }
+
+const Row* Dataset::rowAt(std::int64_t n) {
+    auto& d = *impl_;
+    if (d.state == DatasetState::Inactive || n < 0) return nullptr;
+    const Row* r = d.vrow(n);
+    if (!r) return nullptr;
+    d.ready(*r);
+    return r;
+}
+
+std::int64_t Dataset::knownRowCount(bool* complete) {
+    auto& d = *impl_;
+    auto done = [&](bool c) {
+        if (complete) *complete = c;
+    };
+    if (d.state == DatasetState::Inactive) {
+        done(true);
+        return 0;
+    }
+    if (d.filterActive()) {
+        done(d.scanDone);
+        return std::int64_t(d.matches.size());
+    }
+    if (d.count >= 0) {
+        done(true);
+        return d.count;
+    }
+    if (d.random || !d.exhausted) {
+        std::int64_t n = d.cursor->rowCount();
+        if (n >= 0) {
+            d.count = n;
+            done(true);
+            return n;
+        }
+    }
+    if (d.random) {
+        // A positioning cursor that cannot count: the blocks read so far tell a lower bound.
+        std::int64_t hi = 0;
+        for (const auto& [b, rows] : d.blocks) hi = std::max(hi, b * std::int64_t(kBlock) + std::int64_t(rows.size()));
+        done(false);
+        return hi;
+    }
+    done(d.exhausted);
+    return std::int64_t(d.rows.size());
+}
+
+void Dataset::setBlockBudget(std::size_t blocks) {
+    auto& d = *impl_;
+    d.maxBlocks = std::clamp<std::size_t>(blocks, 2, 65536);
+    // A smaller budget gives up the blocks farthest from the current record at once.
+    std::int64_t here = d.pos;
+    if (d.filterActive()) here = d.pos < std::int64_t(d.matches.size()) ? d.matches[std::size_t(d.pos)] : d.scanned;
+    here /= std::int64_t(kBlock);
+    while (d.blocks.size() > d.maxBlocks) {
+        auto victim = std::max_element(d.blocks.begin(), d.blocks.end(), [&](const auto& x, const auto& y) {
+            return std::llabs(x.first - here) < std::llabs(y.first - here);
+        });
+        d.forgetRows();
+        d.blocks.erase(victim);
+    }
+}
+
+std::size_t Dataset::blockBudget() const { return impl_->maxBlocks; }
+std::size_t Dataset::cachedBlockCount() const { return impl_->blocks.size(); }
 
 }  // namespace vlm::engine

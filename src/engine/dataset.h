@@ -135,6 +135,24 @@ public:
     // Rows read from the driver since open: what the row cache has cost so far (grids, tests).
     std::int64_t fetchedCount() const;
 
+    // Read-only access by position for grids: row n (0-based, in the visible order) with its
+    // values decoded, its block read from the driver as needed; the current record, the state
+    // and the edit buffer stay as they are. nullptr past the end or on a closed dataset. The
+    // pointer is valid until the next call that reads rows. Throws the driver's error for a
+    // row that cannot be read or decoded.
+    const Row* rowAt(std::int64_t n);
+    // Rows known without reading further: the whole count where the driver tells it cheaply
+    // (complete = true), else the rows read so far (complete once the driver has no more).
+    std::int64_t knownRowCount(bool* complete = nullptr);
+
+    // The row cache of drivers that can position again keeps at most this many blocks of
+    // rowBlockSize rows; a block given up is read again when a reader comes back to it. Drivers
+    // that only read forward keep what they read. Bounded to 2..65536 blocks; default 64.
+    static constexpr std::size_t rowBlockSize = 256;
+    void setBlockBudget(std::size_t blocks);
+    std::size_t blockBudget() const;
+    std::size_t cachedBlockCount() const;   // blocks held now (positioning drivers)
+
 protected:
     // Subclasses open the driver cursor; the dataset owns it until close().
     virtual std::unique_ptr<Cursor> openCursor() = 0;

@@ -1,0 +1,83 @@
+// The grid windows' shared controls: TDBGrid (a table view over a dataset that keeps the
+// dataset's current record and the grid's current row together), TDBNavigator (first, prior,
+// next, last and, where asked for, insert, delete, edit, post, cancel) and the visible-columns
+// list. Used by the table window and the query result window.
+//   grid->setDataset(&query);  nav->attach(grid);  fillColumnList(list, query);
+#pragma once
+
+#include <QListWidget>
+#include <QTableView>
+#include <QWidget>
+#include <functional>
+
+class QToolButton;
+
+namespace vlm::engine {
+class Dataset;
+}
+
+namespace vlm::datawin {
+
+class TDatasetModel;
+
+// Where the data windows show errors and ask questions; tests set the sinks.
+void reportError(const QString& message, QWidget* parent);
+bool askYesNo(const QString& question, QWidget* parent);
+void tellUser(const QString& message, QWidget* parent);
+extern std::function<void(const QString&)> errorSink;
+extern std::function<bool(const QString&)> questionSink;
+extern std::function<void(const QString&)> messageSink;
+
+class TDBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit TDBGrid(QWidget* parent = nullptr);
+
+    void setDataset(engine::Dataset* ds);   // the dataset, opened or not
+    engine::Dataset* dataset() const { return ds_; }
+    TDatasetModel* datasetModel() const { return model_; }
+    // After the dataset was (re)opened: new rows and columns, first row current.
+    void reload();
+    // After the dataset changed its rows or state or moved its current record.
+    void followDataset();
+    int currentFieldIndex() const;            // the current column's field, -1 when none
+    void setCurrentField(int field);
+    // Keys the window handles first (F3, F4, F7, Esc); true consumes the key.
+    std::function<bool(QKeyEvent*)> keyHandler;
+
+signals:
+    // The dataset's current record moved (by the grid or by followDataset).
+    void scrolled();
+    void columnEntered(int field);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    engine::Dataset* ds_ = nullptr;
+    TDatasetModel* model_ = nullptr;
+    bool following_ = false;
+};
+
+class TDBNavigator : public QWidget {
+    Q_OBJECT
+public:
+    enum Button { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, Count };
+    TDBNavigator(bool editing, QWidget* parent = nullptr);
+    void attach(TDBGrid* grid) { grid_ = grid; }
+    QToolButton* button(Button b) const { return buttons_[b]; }
+    void click(Button b);
+    // A delete asks this first (confirm delete); tests set it.
+
+private:
+    TDBGrid* grid_ = nullptr;
+    QToolButton* buttons_[Count]{};
+};
+
+// CheckListBox1: one checked line per field; applying sets the fields' visibility and hides
+// the grid's columns of hidden fields.
+void fillColumnList(QListWidget* list, engine::Dataset& ds);
+void applyColumnList(QListWidget* list, engine::Dataset& ds, QTableView* grid);
+
+}  // namespace vlm::datawin
