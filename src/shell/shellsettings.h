@@ -56,6 +56,9 @@ public:
     virtual void saveSettings(TForm1& form, const ShellSettings& settings) { (void)form; (void)settings; }
     // After the main window has been re-captioned (start-up or the Language menu).
     virtual void languageApplied(TForm1& form) { (void)form; }
+    // First step of the main window's destruction, while it is still whole: whatever watches
+    // or calls back into its controls stops here (nothing of it may outlive the window's parts).
+    virtual void mainWindowDestroying(TForm1& form) { (void)form; }
 };
 
 }  // namespace vlm::shell
