@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <string>
@@ -154,11 +155,14 @@ private:
     void clearList(Side s, bool columnsToo);
     void updateStatus(Side s);
     void updateSizeBar(Side s);
+    void refreshSizeBar(Side s);   // the focused item of an active panel, else empty
     void setEnabled(const QString& name, bool on);
     void updateScopeChecks(Side s);
     void updateSortChecks(Side s);
     void focusList(Side s);
     void selectOnly(Side s, int index);
+    // Selects the items of these captions and focuses (and shows) the focused one, else the first.
+    void reselect(Side s, const QStringList& selected, const QString& focused);
 
     shell::TForm1& form_;
     std::string programDir_;

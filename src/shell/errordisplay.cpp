@@ -6,7 +6,7 @@
 
 namespace vlm::shell {
 void showError(const QString& message, QWidget* parent) {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message, QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Velmar 32"), message, QMessageBox::Ok,
                     parent ? parent : QApplication::activeWindow());
     box.setObjectName(QStringLiteral("ErrorDisplay"));
     box.exec();
