@@ -227,6 +227,9 @@ void TForm1::buildLayout() {
     bottom->setSpacing(0);
     toolBar2_ = new QWidget(panel1);
     toolBar2_->setObjectName(QStringLiteral("ToolBar2"));
+    // The keys' widths follow the window's (the resize rule): the row itself must not hold the
+    // window at a width it had before, or the window could never be made narrower again.
+    toolBar2_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bottom->addWidget(toolBar2_);
     buildFunctionKeys();
     statusBar1_ = new QStatusBar(panel1);

@@ -275,12 +275,18 @@ private slots:
         QCOMPARE(texts(), QStringList({"Yes", "No", "OK", "Cancel"}));
     }
 
-    // At 640 pixels the whole tool bar shows (List included) and, in Russian, every top menu
-    // has its place in the menu bar; no overflow arrow.
+    // At 640 pixels (also after the window was wider) the whole tool bar shows (List included)
+    // and, in Russian, every top menu has its place in the menu bar; no overflow arrow.
     void toolBarAndRussianMenuBarFit() {
         open(demo_, many_);
         QCOMPARE(form_->width(), 640);
+        // A window made wider can be made narrow again (the keys' widths follow it).
+        form_->resize(1000, form_->height());
         settle();
+        QCOMPARE(form_->width(), 1000);
+        form_->resize(640, form_->height());
+        settle();
+        QCOMPARE(form_->width(), 640);
         QToolBar* bar = form_->upperToolBar();
         QToolButton* list = form_->toolButton(QStringLiteral("BList"));
         QVERIFY(list->isVisible());
