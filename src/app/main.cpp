@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     vlm::shell::installEndSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vlm32"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Velmar 32"));
+    // No application display name: Qt would append it to every window title under X11, and
+    // the captions are the program's own texts.
     QApplication::setWindowIcon(vlm::shell::programIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -10,7 +10,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -28,6 +30,24 @@ namespace vlm::panels {
 
 using shell::fromQ;
 using shell::toQ;
+
+namespace {
+// The report view's grid lines ("Report Grid Lines"): drawn over each cell after the style has
+// painted it, so that selected and focused rows look as they do without the lines.
+class GridLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->save();
+        painter->setPen(QColor(0xc0, 0xc0, 0xc0));
+        const QRect r = option.rect;
+        painter->drawLine(r.topRight(), r.bottomRight());
+        painter->drawLine(r.bottomLeft(), r.bottomRight());
+        painter->restore();
+    }
+};
+}  // namespace
 
 // --- Events -----------------------------------------------------------------------------------
 
@@ -234,39 +254,48 @@ void TPanels::endSearch() {
 // --- Sorting, scopes, filter ----------------------------------------------------------------------
 
 void TPanels::setSorted(Side s, bool on) {
+    // The selected items stay selected and the focused one focused (and in view), in either order.
+    QStringList selected;
+    const QList<QTreeWidgetItem*> items = tree(s)->selectedItems();
+    for (const QTreeWidgetItem* it : items) selected << it->text(0);
+    const int f = focusedIndex(s);
+    const QString focused = f >= 0 ? itemCaption(s, f) : QString();
     panelSettings(s).sorted = on;
     updateSortChecks(s);
     if (on) {
         side(s).tables->sortDisplayNames(true);
         fillList(s, sqlBased(s), panelSettings(s).userName);
-        if (s == active())
-            form_.setChecked(panels::sortButton(true), true);
     } else {
         side(s).tables->sortDisplayNames(false);
         buildPanel(s);
-        if (s == active())
-            form_.setChecked(panels::sortButton(false), true);
     }
+    reselect(s, selected, focused);
+    if (s == active()) form_.setChecked(panels::sortButton(on), true);
 }
 
-void TPanels::sortButton(bool sorted) {
-    Side s = active();
-    if (sorted) {
-        setSorted(s, true);
-        int f = focusedIndex(s);
-        if (f >= 0) listView(s)->scrollTo(tree(s)->model()->index(f, 0));
-        return;
-    }
-    rememberFocus();
-    setSorted(s, false);
-    if (!side(s).savedCaption.isEmpty()) {
-        int i = side(s).tables->indexOf(fromQ(side(s).savedCaption));
-        if (i >= 0 && i < itemCount(s)) {
-            tree(s)->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-            selectOnly(s, i);
+void TPanels::reselect(Side s, const QStringList& selected, const QString& focused) {
+    QTreeWidget* t = tree(s);
+    QItemSelectionModel* m = t->selectionModel();
+    QItemSelection sel;
+    for (const QString& name : selected)
+        for (QTreeWidgetItem* it : t->findItems(name, Qt::MatchExactly, 0)) {
+            const QModelIndex i = t->indexFromItem(it, 0);
+            sel.select(i, i);
         }
-    }
+    m->select(sel, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const auto found = focused.isEmpty() ? QList<QTreeWidgetItem*>() : t->findItems(focused, Qt::MatchExactly, 0);
+    const QModelIndex current = found.isEmpty() ? t->model()->index(0, 0) : t->indexFromItem(found.front(), 0);
+    if (!current.isValid()) return;
+    m->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    QAbstractItemView* v = listView(s);
+    v->scrollTo(current);
+    // Once more after the rebuilt list's scroll bars are laid out (they take rows of the view).
+    QMetaObject::invokeMethod(v, [v, at = QPersistentModelIndex(current)] {
+        if (at.isValid()) v->scrollTo(at);
+    }, Qt::QueuedConnection);
 }
+
+void TPanels::sortButton(bool sorted) { setSorted(active(), sorted); }
 
 void TPanels::setScope(Side s, Scope sc) {
     ListScope l = listScope(panelSettings(s).systemTables, panelSettings(s).userTables);
@@ -323,9 +352,14 @@ void TPanels::setViewStyle(ViewStyle v) {
 void TPanels::setGridLines(bool on) {
     gridLines_ = on;
     form_.setChecked(shell::cmd::ReportGridLines, on);
-    const QString sheet = on ? QStringLiteral("QTreeView::item { border-right: 1px solid #c0c0c0; border-bottom: 1px solid #c0c0c0; }")
-                             : QString();
-    for (Side s : {Side::Left, Side::Right}) tree(s)->setStyleSheet(sheet);
+    for (Side s : {Side::Left, Side::Right}) {
+        QTreeWidget* t = tree(s);
+        QAbstractItemDelegate* old = t->itemDelegate();
+        if (on && !dynamic_cast<GridLineDelegate*>(old)) t->setItemDelegate(new GridLineDelegate(t));
+        else if (!on && dynamic_cast<GridLineDelegate*>(old)) t->setItemDelegate(new QStyledItemDelegate(t));
+        else continue;
+        if (old && old->parent() == t) old->deleteLater();
+    }
 }
 
 // --- Packing -----------------------------------------------------------------------------------------

@@ -123,7 +123,17 @@ TPanels::TPanels(shell::TForm1& form, std::string programDir)
     registerPanelCommands(*this, form_.commands());
 }
 
-TPanels::~TPanels() = default;
+TPanels::~TPanels() {
+    // The select-database and options windows call back into this controller when they close:
+    // they go first, without their callbacks. The event filters on the main window's controls
+    // are dropped with this object.
+    if (select_) {
+        select_->onChoose = nullptr;
+        select_->onClosed = nullptr;
+        delete select_.data();
+    }
+    delete options_.data();
+}
 
 // --- Settings -------------------------------------------------------------------------------
 
@@ -341,7 +351,11 @@ void TPanels::chooseDatabase(Side s, const QString& qname) {
     }
     closeDialog();
     updateTitle(s);
+    // The new list starts at its first item, as at start-up, and the size bar shows that item.
+    side(s).savedIndex = 0;
+    restoreFocus(s);
     focusList(s);
+    refreshSizeBar(s);
     form_.setChecked(shell::cmd::BselectDataBase, side(active()).db.connected());
     if (error) prompts().error(*error);
 }
@@ -526,9 +540,19 @@ void TPanels::clickOrKeyRelease(Side s) {
     if (fillCurrentTable()) updateSizeBar(s);
 }
 
+void TPanels::refreshSizeBar(Side s) {
+    if (s == active() && focusedIndex(s) >= 0 && fillCurrentTable()) {
+        updateSizeBar(s);
+        return;
+    }
+    for (QLabel* l : {form_.sizeName(s), form_.sizeSize(s), form_.sizeDateTime(s)}) l->clear();
+    form_.sizeName(s)->setToolTip(QString());
+}
+
 void TPanels::updateSizeBar(Side s) {
     const TTableInfo& t = CurrentTable();
     form_.sizeName(s)->setText(toQ(t.tableName));
+    form_.sizeName(s)->setToolTip(toQ(t.tableName));   // the label shows a long name elided
     long long size = 0;
     try {
         size = std::stoll(t.size);

@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <string>
@@ -153,9 +154,12 @@ private:
     void clearList(Side s, bool columnsToo);
     void updateStatus(Side s);
     void updateSizeBar(Side s);
+    void refreshSizeBar(Side s);   // the focused item of an active panel, else empty
     void updateScopeChecks(Side s);
     void updateSortChecks(Side s);
     void selectOnly(Side s, int index);
+    // Selects the items of these captions and focuses (and shows) the focused one, else the first.
+    void reselect(Side s, const QStringList& selected, const QString& focused);
 
     shell::TForm1& form_;
     std::string programDir_;

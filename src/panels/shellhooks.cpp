@@ -79,9 +79,17 @@ public:
         panels_->retitleColumns();
     }
 
+    void mainWindowDestroying(shell::TForm1& form) override {
+        // The panels go before the window's controls do: deleting them removes their event
+        // filters and connections, and closes the windows that call back into them.
+        form.setProperty("vlmPanels", QVariant());
+        delete panels_;
+        panels_ = nullptr;
+    }
+
 private:
     std::shared_ptr<shell::Prompts> prompts_;
-    TPanels* panels_ = nullptr;   // owned by the main window
+    TPanels* panels_ = nullptr;   // a child of the main window, deleted first when it goes
     bool noLoginLeft_ = false;
 };
 

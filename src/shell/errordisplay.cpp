@@ -13,7 +13,7 @@ void showError(const QString& message, QWidget* parent) { showError(errorReport(
 void showError(const std::exception& error, QWidget* parent) { showError(errorReport(error), parent); }
 
 void showError(const ErrorReport& report, QWidget* parent) {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), toQ(report.text), QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Velmar 32"), toQ(report.text), QMessageBox::Ok,
                     parent ? parent : QApplication::activeWindow());
     box.setObjectName(QStringLiteral("ErrorDisplay"));
     if (!report.details.empty()) box.setDetailedText(toQ(report.details));

@@ -16,11 +16,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QStyleOptionButton>
 #include <QToolBar>
 #include <QToolButton>
@@ -60,6 +63,29 @@ QPalette systemPalette() {
         }
     return p;
 }
+// The menu bar and the upper tool bar at the designed 640 pixels: no gaps between tool buttons
+// and between menu titles, and menu titles with narrower padding, so that the whole tool bar and
+// every top menu (the longer Russian titles too) fit without an overflow arrow.
+class CompactBarStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int pixelMetric(PixelMetric m, const QStyleOption* o, const QWidget* w) const override {
+        if (m == PM_ToolBarItemSpacing || m == PM_MenuBarItemSpacing) return 0;
+        return QProxyStyle::pixelMetric(m, o, w);
+    }
+    QSize sizeFromContents(ContentsType t, const QStyleOption* o, const QSize& size, const QWidget* w) const override {
+        QSize r = QProxyStyle::sizeFromContents(t, o, size, w);
+        if (t == CT_MenuBarItem && r.width() > 8) r.rwidth() -= 4;
+        return r;
+    }
+};
+
+void useCompactBars(QMainWindow* window, QToolBar* toolBar) {
+    auto* style = new CompactBarStyle(QStyleFactory::create(QApplication::style()->name()));
+    style->setParent(window);
+    window->menuBar()->setStyle(style);
+    toolBar->setStyle(style);
+}
 }  // namespace
 
 TForm1* TForm1::instance() { return gForm1; }
@@ -79,6 +105,7 @@ TForm1::TForm1(const QString& programDir, std::shared_ptr<ShellHooks> hooks, TSt
     buildLayout();
     buildMenus();
     buildPopups();
+    useCompactBars(this, toolBar1_);
     resize(640, 429);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect a = screen->availableGeometry();
@@ -130,7 +157,11 @@ TForm1::TForm1(const QString& programDir, std::shared_ptr<ShellHooks> hooks, TSt
 }
 
 TForm1::~TForm1() {
+    // Shutdown order: the key preview first, then the panels (their event filters and callbacks
+    // reach into this window's controls), and only then the controls themselves, in the base
+    // class destructors, whose hiding of the children sends focus and hide events.
     qApp->removeEventFilter(this);
+    hooks_->mainWindowDestroying(*this);
     if (windowsMenu() == windowsMenu_) setWindowsMenu(nullptr);
     if (gForm1 == this) gForm1 = nullptr;
 }
@@ -182,6 +213,8 @@ void TForm1::buildLayout() {
     labelSql_->setObjectName(QStringLiteral("LabelSQL"));
     labelSql_->setFrameShape(QFrame::Panel);
     labelSql_->setFrameShadow(QFrame::Raised);
+    // The caption is as wide as its text; the command line takes the rest of the row.
+    labelSql_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     esql_ = new QComboBox(panelCommand_);
     esql_->setObjectName(QStringLiteral("ESQL"));
     esql_->setEditable(true);
@@ -201,6 +234,9 @@ void TForm1::buildLayout() {
     bottom->setSpacing(0);
     toolBar2_ = new QWidget(panel1);
     toolBar2_->setObjectName(QStringLiteral("ToolBar2"));
+    // The keys' widths follow the window's (the resize rule): the row itself must not hold the
+    // window at a width it had before, or the window could never be made narrower again.
+    toolBar2_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bottom->addWidget(toolBar2_);
     buildFunctionKeys();
     statusBar1_ = new QStatusBar(panel1);
@@ -249,7 +285,10 @@ void TForm1::buildPanel(Side side) {
     row->setSpacing(2);
     QLabel** texts[3] = {&sizeName_[i], &sizeSize_[i], &sizeDate_[i]};
     for (int k = 0; k < 3; ++k) {
-        auto* l = new QLabel(sizeBar_[i]);
+        // The name is elided like the titles; no text of the bar ever widens the window, the
+        // three share the bar 3:2:2 whatever they show.
+        QLabel* l = k == 0 ? new TPanelTitle(sizeBar_[i]) : new QLabel(sizeBar_[i]);
+        l->setSizePolicy(QSizePolicy::Ignored, l->sizePolicy().verticalPolicy());
         l->setObjectName(kSideNames[i][4 + k]);
         l->setFrameShape(QFrame::Panel);
         l->setFrameShadow(QFrame::Sunken);
@@ -288,7 +327,8 @@ void TForm1::applyResizeRule() {
         w->setMinimumWidth(0);
         w->setMaximumWidth(width);
     };
-    if (esql_ && labelSql_) fit(esql_, std::max(20, panelCommand_->width() - labelSql_->width() - 6));
+    // PanelCommand spans the window; its own width may still be the old one here.
+    if (esql_ && labelSql_) fit(esql_, std::max(20, width() - labelSql_->sizeHint().width() - 6));
     if (status_[4]) fit(status_[4], std::max(0, m.statusSpareWidth));
     const auto buttons = findChildren<QPushButton*>();
     for (QPushButton* b : buttons)
@@ -301,8 +341,9 @@ int TForm1::functionKeyTextWidth(const QPushButton* b) const {
     opt.initFrom(b);
     opt.rect = QRect(0, 0, b->minimumWidth() == b->maximumWidth() ? b->maximumWidth() : b->width(), b->height());
     opt.text = b->text();
-    // The label is drawn centred in the contents rectangle; keep a pixel clear on each side.
-    return b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b).width() - 2;
+    // The label is drawn centred in the contents rectangle; keep three pixels clear on each
+    // side, so that no caption touches the button's edges.
+    return b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b).width() - 6;
 }
 
 void TForm1::fitFunctionKeyCaptions() {

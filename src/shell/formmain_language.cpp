@@ -1,5 +1,9 @@
 // TForm1: re-captioning in Russian or English and the Language menu.
 #include <QAbstractButton>
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
@@ -14,6 +18,30 @@
 #include "shell/trayicon.h"
 
 namespace vlm::shell {
+
+namespace {
+// Qt's own Russian texts (Yes, No, OK, Cancel of message boxes and standard dialogs): loaded
+// while the language is Russian, dropped when it switches back.
+void useToolkitTranslations(bool russian) {
+    static QTranslator* qtRussian = nullptr;
+    if (russian && !qtRussian) {
+        auto* t = new QTranslator(qApp);
+        bool loaded = false;
+        for (const QString& dir : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                   QStringLiteral("/usr/share/qt6/translations")})
+            if (!loaded) loaded = t->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"), dir);
+        if (loaded && QCoreApplication::installTranslator(t)) {
+            qtRussian = t;
+        } else {
+            delete t;
+        }
+    } else if (!russian && qtRussian) {
+        QCoreApplication::removeTranslator(qtRussian);
+        delete qtRussian;
+        qtRussian = nullptr;
+    }
+}
+}  // namespace
 
 void TForm1::applyLanguageTexts(int setting) {
     const bool ru = setting == 1;
@@ -32,7 +60,8 @@ void TForm1::applyLanguageTexts(int setting) {
         if (auto* w = findChild<QWidget*>(QString::fromLatin1(e.name))) w->setToolTip(hintText(t));
     }
     setWindowTitle(toQ(mainCaption(setting)));
-    fitFunctionKeyCaptions();   // the other language's captions may be longer
+    applyResizeRule();   // the other language's captions may be longer (command line, keys)
+    useToolkitTranslations(ru);
     if (tray_) tray_->setToolTip(QStringLiteral("Velmar 32"));
     status_[1]->setText(toQ(tablesWord(setting)));
     status_[3]->setText(toQ(selectedWord(setting)));

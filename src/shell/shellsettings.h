@@ -61,6 +61,9 @@ public:
     // The prompts the main window and its windows use (asked once, first in the start-up);
     // none: message boxes, the standard error display and the progress dialog.
     virtual std::shared_ptr<Prompts> prompts() { return {}; }
+    // First step of the main window's destruction, while it is still whole: whatever watches
+    // or calls back into its controls stops here (nothing of it may outlive the window's parts).
+    virtual void mainWindowDestroying(TForm1& form) { (void)form; }
 };
 
 }  // namespace vlm::shell

@@ -129,7 +129,10 @@ void TTextForm::buildUi() {
     editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     editor_->setAcceptRichText(true);
-    editor_->setFont(QFont(QStringLiteral("Courier New Cyr"), 10));
+    QFont courier(QStringLiteral("Courier New Cyr"), 10);
+    courier.setStyleHint(QFont::Monospace);
+    courier.setFixedPitch(true);
+    editor_->setFont(courier);
     editor_->document()->setDefaultFont(editor_->font());
     editor_->installEventFilter(this);
     editor_->viewport()->installEventFilter(this);
@@ -339,6 +342,12 @@ void TTextForm::prepare(const QString& fileToLoad, const QString& fontName, Qt::
     if (languageSetting() == 2) applyEnglishTexts();
     fileToLoad_ = fileToLoad;
     QFont f(fontName, editor_->font().pointSize());
+    // "Courier New Cyr" is a fixed-pitch face: where it is not installed a fixed-pitch one
+    // stands in, so that padded columns line up.
+    if (fontName.startsWith(QLatin1String("Courier"), Qt::CaseInsensitive)) {
+        f.setStyleHint(QFont::Monospace);
+        f.setFixedPitch(true);
+    }
     editor_->setFont(f);
     editor_->document()->setDefaultFont(f);
     setWindowState(state);

@@ -220,7 +220,8 @@ TEST(DbfDecoding, RecordDecoderAgreesWithFieldDecoderOnEveryShape) {
     auto t0 = dbase::DbfTable::open(posixFileSystem(), p, {true, true});
     std::size_t header = std::uint8_t(file[8]) | std::uint8_t(file[9]) << 8;
     std::size_t reclen = std::uint8_t(file[10]) | std::uint8_t(file[11]) << 8;
-    const auto& raw = t0->rawFields();
+    // A copy: the field list belongs to the table, which closes before the file is rewritten.
+    const auto raw = t0->rawFields();
     t0.reset();
     auto put = [&](std::size_t rec, int f, const std::string& text, bool right) {
         std::size_t len = std::size_t(raw[std::size_t(f)].length);

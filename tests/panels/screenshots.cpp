@@ -1,5 +1,7 @@
 // Writes PNGs of the main window with both panels connected on a first start (the demo folder
-// at the left, the embedded Firebird demo at the right), in report and in icon view.
+// at the left, the embedded Firebird demo at the right), in report and in icon view, and at the
+// designed 640 pixels in report view with grid lines and a selection in both panels, in English
+// and in Russian.
 //   panels_screenshots_app OUTDIR
 #include "panels/panelcontroller.h"
 
@@ -45,6 +47,23 @@ int main(int argc, char** argv) {
     panels->setViewStyle(vlm::panels::ViewStyle::Icon);
     QApplication::processEvents();
     ok = form->grab().save(out + QStringLiteral("/panels_icons.png")) && ok;
+    panels->setViewStyle(vlm::panels::ViewStyle::Report);
+    panels->setGridLines(true);
+    form->resize(640, 429);
+    for (vlm::shell::Side s : {vlm::shell::Side::Left, vlm::shell::Side::Right}) {
+        QTreeWidget* t = panels->tree(s);
+        t->clearSelection();
+        for (int i : {0, 2})
+            if (i < t->topLevelItemCount()) t->topLevelItem(i)->setSelected(true);
+        if (t->topLevelItemCount() > 2) t->setCurrentItem(t->topLevelItem(2), 0, QItemSelectionModel::NoUpdate);
+    }
+    panels->listView(vlm::shell::Side::Left)->setFocus();
+    for (int lang : {2, 1}) {
+        if (lang == 1) form->NRussianLangClick();
+        else form->NEnglishLangClick();
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+        ok = form->grab().save(out + (lang == 1 ? QStringLiteral("/panels_grid_ru.png") : QStringLiteral("/panels_grid_en.png"))) && ok;
+    }
     std::printf("left %d items, right %d items\n", panels->itemCount(vlm::shell::Side::Left),
                 panels->itemCount(vlm::shell::Side::Right));
     delete form;

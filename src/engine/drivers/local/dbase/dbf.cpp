@@ -89,9 +89,13 @@ bool parseSimpleNumber(std::string_view s, bool& isInt, std::int64_t& iv, double
     if (i < n && s[i] == '-') neg = true, ++i;
     std::size_t intStart = i;
     std::int64_t m = 0;
-    while (i < n && s[i] >= '0' && s[i] <= '9') m = m * 10 + (s[i++] - '0');
+    // No more than 15 digits are taken: a 16th goes to the general parser (m never overflows).
+    while (i < n && s[i] >= '0' && s[i] <= '9') {
+        if (i - intStart == 15) return false;
+        m = m * 10 + (s[i++] - '0');
+    }
     std::size_t intDigits = i - intStart;
-    if (intDigits == 0 || intDigits > 15) return false;
+    if (intDigits == 0) return false;
     if (i == n) {
         isInt = true;
         iv = neg ? -m : m;
@@ -100,7 +104,10 @@ bool parseSimpleNumber(std::string_view s, bool& isInt, std::int64_t& iv, double
     }
     if (s[i] != '.') return false;
     std::size_t fracStart = ++i;
-    while (i < n && s[i] >= '0' && s[i] <= '9') m = m * 10 + (s[i++] - '0');
+    while (i < n && s[i] >= '0' && s[i] <= '9') {
+        if (intDigits + (i - fracStart) == 15) return false;
+        m = m * 10 + (s[i++] - '0');
+    }
     std::size_t fracDigits = i - fracStart;
     if (i != n || intDigits + fracDigits > 15) return false;
     isInt = false;
