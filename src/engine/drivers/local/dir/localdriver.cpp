@@ -352,7 +352,7 @@ OpenOptions DirConnection::fileOptions(const std::string& path, bool exclusive, 
         if (auto ld = newTableLd_.find(f->typeName()); ld != newTableLd_.end()) o.languageDriver = ld->second;
     Tracer* tracer = &tracer_;   // the session's, which outlives every table
     o.notice = [tracer](const std::string& text) {
-        if (tracer->wants(TraceMisc)) tracer->emit(TraceMisc, text);
+        if (tracer->wants(TraceMisc)) tracer->trace(TraceMisc, text);
     };
     return o;
 }
