@@ -9,6 +9,7 @@
 #include "shell/commandids.h"
 #include "shell/commandregistry.h"
 #include "shell/formmain.h"
+#include "shell/language.h"
 #include "shell/prompts.h"
 #include "shell/qtext.h"
 #include "shell/texthelpers.h"
