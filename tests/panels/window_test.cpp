@@ -26,6 +26,7 @@
 #include <set>
 
 #include "engine/drivers/local/dir/demo.h"
+#include "panels/recordingprompts.h"
 #include "panels/shellhooks.h"
 #include "shell/formmain.h"
 #include "shell/language.h"
@@ -56,7 +57,6 @@ class PanelsWindowTest : public QObject {
     fs::path base_;
     QString programDir_;
     std::string demo_, many_;
-    QStringList messages_;
     shell::TForm1* form_ = nullptr;
     panels::TPanels* panels_ = nullptr;
 
@@ -67,8 +67,7 @@ class PanelsWindowTest : public QObject {
             << "[DATABASE NAMES]\nLEFTDATABASE=" << left << "\nRIGHTDATABASE=" << right
             << "\n[DATABASE LOGINS]\nLEFTUSERNAME=U\nLEFTUSERPASSWORD=P\nRIGHTUSERNAME=U\nRIGHTUSERPASSWORD=P\n"
             << "[SETUP]\n" << setup;
-        messages_.clear();
-        form_ = new shell::TForm1(programDir_, panels::makeShellHooks());
+        form_ = new shell::TForm1(programDir_, panels::makeShellHooks(std::make_shared<RecordingPrompts>()));
         form_->show();
         form_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form_));
@@ -111,8 +110,6 @@ private slots:
         }
         fs::copy_file(customer, fs::path(many_) / (kLongName + ".DBF"));
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString((base_ / "data").string()));
-        panels::TPanels::messageSink = [this](const QString& m) { messages_ << m; };
-        panels::TPanels::questionSink = [](const QString&) { return true; };
         shell::setLanguageSetting(0);
     }
     void cleanupTestCase() { delete form_; }
