@@ -285,7 +285,13 @@ void registerCommands(shell::TForm1& form, shell::CommandRegistry& commands) {
         esql->clear();
         esql->setCurrentText(keep);
     });
-    if (QComboBox* esql = form.commandLine()) esql->lineEdit()->installEventFilter(new CommandLineKeys(panels, esql));
+    if (QComboBox* esql = form.commandLine()) {
+        // Typed keys reach the combo box (the focus widget), which hands them to its line edit
+        // without the line edit's filters: the keys are watched on both.
+        auto* keys = new CommandLineKeys(panels, esql);
+        esql->installEventFilter(keys);
+        esql->lineEdit()->installEventFilter(keys);
+    }
 }
 
 }  // namespace vlm::datawin

@@ -174,9 +174,14 @@ TEST_F(MainWindow, CommandLineRunsQueriesAndStatementsAndKeepsItsHistory) {
     // Ctrl+J appends the focused table's name to the text typed.
     esql->setFocus();
     esql->lineEdit()->setText(QStringLiteral("select * from "));
-    QTest::keyClick(esql->lineEdit(), Qt::Key_J, Qt::ControlModifier);
+    // Typed keys go to the combo box, the focus widget, as a user's keys do.
+    QTest::keyClick(esql, Qt::Key_J, Qt::ControlModifier);
     EXPECT_EQ(esql->lineEdit()->text(), QStringLiteral("select * from CUSTOMER.DBF"));
     EXPECT_EQ(esql->lineEdit()->cursorPosition(), esql->lineEdit()->text().size());
+    // Enter runs the line: a query opens its result window.
+    const auto before = openWindows<TFormViewS>().size();
+    QTest::keyClick(esql, Qt::Key_Return);
+    EXPECT_EQ(openWindows<TFormViewS>().size(), before + 1) << messages_.join("\n").toStdString();
     form_->action(QStringLiteral("Clearhistorylist1"))->trigger();
     EXPECT_EQ(esql->count(), 0);
     EXPECT_EQ(esql->lineEdit()->text(), QStringLiteral("select * from CUSTOMER.DBF"));
