@@ -37,8 +37,8 @@ std::function<void(const QString&, const QString&)> reportSink;
 
 namespace {
 
-bool checked(shell::TForm1& form, const char* name) {
-    QAction* a = form.action(QString::fromLatin1(name));
+bool checked(shell::TForm1& form, shell::CommandId id) {
+    QAction* a = form.action(id);
     return a && a->isChecked();
 }
 
@@ -75,11 +75,11 @@ private:
 
 ViewOptions viewOptionsOf(shell::TForm1& form) {
     ViewOptions o;
-    o.useInSql = checked(form, "NUseinSQL");
-    o.requestLive = checked(form, "RequestLive1");
-    o.showRecordCount = checked(form, "ShowRecordCount1");
-    o.stayOnTop = checked(form, "Viewwindowsstayontop1");
-    o.originNames = checked(form, "QueryOriginDisplayLabel1");
+    o.useInSql = checked(form, shell::cmd::NUseinSQL);
+    o.requestLive = checked(form, shell::cmd::RequestLive1);
+    o.showRecordCount = checked(form, shell::cmd::ShowRecordCount1);
+    o.stayOnTop = checked(form, shell::cmd::Viewwindowsstayontop1);
+    o.originNames = checked(form, shell::cmd::QueryOriginDisplayLabel1);
     if (panels::TPanels* p = panels::panelsOf(form)) {
         o.showDeleted = p->settings().showDeleted;
         o.colorDeleted = p->settings().colorDeleted;

@@ -46,6 +46,18 @@ std::string lowerText(std::string s) {
     return s;
 }
 
+std::string upper(std::string s) {
+    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string trim(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    return s.substr(b, e - b);
+}
+
 std::string errorText(const std::exception& e) {
     if (auto* ee = dynamic_cast<const engine::EngineError*>(&e)) {
         std::string s;
@@ -60,19 +72,11 @@ std::string errorText(const std::exception& e) {
 using detail::Rows;
 using detail::run;
 using detail::errorText;
+using detail::trim;
+using detail::upper;
 
 namespace {
 
-std::string upper(std::string s) {
-    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-std::string trim(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-    return s.substr(b, e - b);
-}
 std::string trimRight(std::string s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.pop_back();
     return s;

@@ -24,6 +24,8 @@ struct Rows {
 Rows run(engine::Database& db, const std::string& sql,
          const std::vector<std::pair<std::string, std::string>>& params = {});
 std::string lowerText(std::string s);
+std::string upper(std::string s);             // ASCII letters
+std::string trim(const std::string& s);       // blanks at both ends
 std::string errorText(const std::exception& e);
 
 }  // namespace vlm::tableinfo::detail

@@ -12,21 +12,13 @@ namespace vlm::tableinfo {
 
 using detail::Rows;
 using detail::run;
+using detail::trim;
+using detail::upper;
 
 namespace {
 
 using Params = std::vector<std::pair<std::string, std::string>>;
 
-std::string upper(std::string s) {
-    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-std::string trim(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-    return s.substr(b, e - b);
-}
 long long toInt(const std::string& s) { return trim(s).empty() ? 0 : std::llround(std::strtod(s.c_str(), nullptr)); }
 
 // One column per line, "," after all but the last; joined for the statement.
