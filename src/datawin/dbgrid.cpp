@@ -1,6 +1,9 @@
 // The grid windows' shared controls.
 #include "datawin/dbgrid.h"
 
+#include <QLabel>
+#include <QStatusBar>
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -230,6 +233,22 @@ void applyColumnList(QListWidget* list, engine::Dataset& ds, QTableView* grid) {
         f->setVisible(item->checkState() == Qt::Checked);
         if (grid) grid->setColumnHidden(f->index(), !f->visible());
     }
+}
+
+QStatusBar* makeStatusBar(QWidget* parent, QLabel* (&panels)[4]) {
+    auto* bar = new QStatusBar(parent);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    const int widths[4] = {300, 100, 100, 50};
+    for (int i = 0; i < 4; ++i) {
+        panels[i] = new QLabel(bar);
+        panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panels[i]->setMinimumWidth(widths[i]);
+        panels[i]->setFrameShape(QFrame::Panel);
+        panels[i]->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(panels[i], i == 3 ? 1 : 0);
+    }
+    return bar;
 }
 
 }  // namespace vlm::datawin

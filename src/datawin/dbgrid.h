@@ -11,6 +11,8 @@
 #include <functional>
 
 class QToolButton;
+class QLabel;
+class QStatusBar;
 
 namespace vlm::engine {
 class Dataset;
@@ -27,6 +29,10 @@ void tellUser(const QString& message, QWidget* parent);
 extern std::function<void(const QString&)> errorSink;
 extern std::function<bool(const QString&)> questionSink;
 extern std::function<void(const QString&)> messageSink;
+
+// The data windows' status bar "StatusBar1": four sunken panels "StatusPanel0".."3" (300, 100,
+// 100 and 50 pixels at least, the last one stretching), stored into panels.
+QStatusBar* makeStatusBar(QWidget* parent, QLabel* (&panels)[4]);
 
 class TDBGrid : public QTableView {
     Q_OBJECT

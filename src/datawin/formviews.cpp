@@ -105,19 +105,7 @@ TFormViewS::TFormViewS(std::string programDir, QWidget* parent)
     Panel1->addWidget(DBMemo1);
     Panel1->addWidget(DBImage1);
     box->addWidget(Panel1, 1);
-    auto* bar = new QStatusBar(this);
-    bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setSizeGripEnabled(false);
-    const int widths[4] = {300, 100, 100, 50};
-    for (int i = 0; i < 4; ++i) {
-        status[i] = new QLabel(bar);
-        status[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        status[i]->setMinimumWidth(widths[i]);
-        status[i]->setFrameShape(QFrame::Panel);
-        status[i]->setFrameShadow(QFrame::Sunken);
-        bar->addWidget(status[i], i == 3 ? 1 : 0);
-    }
-    box->addWidget(bar);
+    box->addWidget(makeStatusBar(this, status));
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
