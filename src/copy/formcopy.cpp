@@ -341,6 +341,10 @@ bool TFormCopy::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormCopy::closeEvent(QCloseEvent* event) {
+    // The slot is free as soon as the window closes, not when it is deleted later: a copy
+    // command in between opens a new window instead of showing this closed one again.
+    if (shell::TWindowsMenu* wm = shell::windowsMenu(); wm && wm->slotWindow(shell::WindowSlot::Copy) == this)
+        wm->resetSlot(shell::WindowSlot::Copy);
     panels_.focusList(panels_.active());
     QWidget::closeEvent(event);
 }

@@ -26,6 +26,7 @@
 #include "copy/formdel.h"
 #include "copy/formrename.h"
 #include "engine/database.h"
+#include "engine/table.h"
 #include "engine/drivers/local/dir/demo.h"
 #include "panels/panelcontroller.h"
 #include "panels/shellhooks.h"
@@ -52,7 +53,14 @@ struct Prompts : shell::Prompts {
         return answers.isEmpty() ? true : answers.takeFirst();
     }
     void error(const shell::ErrorReport& r) override { log << QStringLiteral("! ") + QString::fromStdString(r.text); }
+    bool cancel = false;   // the user presses Cancel at the first step
+    int works = 0;
     shell::WorkResult runWork(const QString& title, const shell::Work& work) override {
+        ++works;
+        struct Stop : engine::Progress {
+            bool step(std::int64_t, std::int64_t) override { return false; }
+        } stop;
+        if (cancel) return shell::runAndReport(work, stop);
         shell::TProgressDialog d(title);
         return d.run(work);
     }
@@ -218,6 +226,48 @@ private slots:
         QCOMPARE(w->ProgressBar1->value(), 2);
         QVERIFY(!w->BCopy->isEnabled());
         for (const QString& n : names) QVERIFY2(captions(right()).contains(n.left(n.indexOf('.'))), qPrintable(n));
+        w->close();
+        QTRY_VERIFY(!openWindow<copy::TFormCopy>());
+    }
+
+    void cancelledCopiesKeepTheOldTableAndStopTheRun() {
+        auto rowsOfCopied = [this] {
+            engine::Table t;
+            t.setDatabase(&p_->database(Side::Right));
+            t.setTableName("COPIED");
+            t.open();
+            return t.recordCount();
+        };
+        const auto before = rowsOfCopied();
+        p_->focusList(Side::Left);
+        p_->panelEntry(Side::Left);
+        focusItem(left(), QStringLiteral("ORDERS.DBF"));
+        form_->commands().trigger(cmd::BCopy);
+        auto* w = openWindow<copy::TFormCopy>();
+        QVERIFY(w);
+        w->ETableDest->setText(QStringLiteral("COPIED"));
+        prompts_->log.clear();
+        prompts_->cancel = true;
+        w->BCopyClick();
+        QCOMPARE(prompts_->log, (QStringList{QStringLiteral("? Table COPIED exists. Overwrite?"), QStringLiteral("Copy Failed !!!")}));
+        QCOMPARE(w->StatusPanel0->text(), QStringLiteral("-1"));
+        QCOMPARE(rowsOfCopied(), before);
+        w->close();
+        QTRY_VERIFY(!openWindow<copy::TFormCopy>());
+
+        // A cancel in a multi-table copy stops the tables after it.
+        left()->clearSelection();
+        for (int i = 0; i < 3; ++i) left()->topLevelItem(i)->setSelected(true);
+        form_->commands().trigger(cmd::BCopy);
+        w = openWindow<copy::TFormCopy>();
+        QVERIFY(w);
+        prompts_->log.clear();
+        prompts_->works = 0;
+        w->BCopyClick();
+        prompts_->cancel = false;
+        QCOMPARE(prompts_->works, 1);
+        QCOMPARE(prompts_->log.back(), QStringLiteral("Copy finished with errors!"));
+        QCOMPARE(w->StatusPanel0->text(), QStringLiteral("0"));
         w->close();
         QTRY_VERIFY(!openWindow<copy::TFormCopy>());
     }
