@@ -121,6 +121,9 @@ TFormCopy::TFormCopy(panels::TPanels& panels, QWidget* parent)
     Animate1 = new QLabel(this);
     Animate1->setObjectName(QStringLiteral("Animate1"));
     Animate1->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(32, 32));
+    QSizePolicy keep = Animate1->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);   // the row keeps its layout while the picture comes and goes
+    Animate1->setSizePolicy(keep);
     Animate1->hide();
     row->addWidget(Animate1);
     col->addLayout(row);
@@ -178,6 +181,7 @@ TFormCopy::TFormCopy(panels::TPanels& panels, QWidget* parent)
         ETableDest->setReadOnly(true);
     }
     resize(560, sizeHint().height());
+    if (parent) move(parent->window()->geometry().center() - rect().center());
 }
 
 void TFormCopy::setDestTypeFor(bool sqlDest) {

@@ -326,6 +326,7 @@ TEST(DropRuns, StatementsRunOnEveryKind) {
             ix.fields = {"NAME"};
             c.createIndex(t, ix);
             EXPECT_EQ(copy::indexChoices(*k.db, t, panels::ServerKind::OTHER), (std::vector<std::string>{ix.name}));
+            EXPECT_EQ(copy::indexChoices(*k.db, t, panels::ServerKind::MSSQL), (std::vector<std::string>{t + "." + ix.name}));
             copy::runSql(*k.db, copy::dropIndexSql(t, ix.name, true));
             EXPECT_TRUE(copy::indexChoices(*k.db, t, panels::ServerKind::OTHER).empty());
             copy::runSql(*k.db, "CREATE VIEW " + c.quoteTable("DROPME_V") + " AS SELECT * FROM " + quoted);
@@ -338,7 +339,7 @@ TEST(DropRuns, StatementsRunOnEveryKind) {
             } else {
                 copy::renameTable(*k.db, t, last, panels::ServerKind::OTHER);
             }
-            copy::runSql(*k.db, copy::dropSql(c.quoteTable(last), false, false));
+            copy::runSql(*k.db, copy::dropSql(last, false, true));   // the quoted form
             EXPECT_FALSE(copy::probeTable(*k.db, last));
         } else {
             copy::renameTable(*k.db, t, "DROPME2" + k.ext, panels::ServerKind::STANDARD);
