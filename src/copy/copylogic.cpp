@@ -28,14 +28,25 @@ std::string lower(std::string s) {
 // One batch move in copy mode from a table of from into a new table of to.
 std::int64_t batchCopy(Database& from, const std::string& fromTable, Database& to, const std::string& toTable,
                        engine::Progress* progress) {
+    // The table itself, which carries its key and indexes along; an object the driver cannot
+    // open as a table (a view on some servers) is read by "select * from" it.
     engine::Table source, target;
+    engine::Query query;
+    engine::Dataset* rows = &source;
     source.setDatabase(&from);
     source.setTableName(fromTable);
-    source.open();
+    try {
+        source.open();
+    } catch (const EngineError&) {
+        query.setDatabase(&from);
+        query.setSql("select * from " + probeName(from, fromTable));
+        query.open();
+        rows = &query;
+    }
     target.setDatabase(&to);
     target.setTableName(toTable);
     engine::BatchMove move;
-    move.source = &source;
+    move.source = rows;
     move.destination = &target;
     move.mode = engine::batCopy;
     move.execute(progress);

@@ -330,6 +330,8 @@ TEST(DropRuns, StatementsRunOnEveryKind) {
             copy::runSql(*k.db, copy::dropIndexSql(t, ix.name, true));
             EXPECT_TRUE(copy::indexChoices(*k.db, t, panels::ServerKind::OTHER).empty());
             copy::runSql(*k.db, "CREATE VIEW " + c.quoteTable("DROPME_V") + " AS SELECT * FROM " + quoted);
+            EXPECT_EQ(copy::copyTable(*k.db, "DROPME_V", *k.db, "FROMVIEW", false, nullptr), 3);   // a view as source
+            copy::runSql(*k.db, copy::dropSql("FROMVIEW", false, true));
             copy::runSql(*k.db, copy::dropSql(c.quoteTable("DROPME_V"), true, false));
             EXPECT_FALSE(copy::probeTable(*k.db, "DROPME_V"));
             std::string last = "DROPME2";
