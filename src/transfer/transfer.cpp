@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cerrno>
 #include <cstdio>
@@ -111,6 +112,13 @@ private:
     std::FILE* f_ = nullptr;
     bool committed_ = false;
 };
+
+// True when text is plain ASCII without the delimiter or a line break: written as it is.
+bool cleanAscii(const std::string& text, char d) {
+    for (unsigned char c : text)
+        if (c >= 0x80 || c == static_cast<unsigned char>(d) || c == '\r' || c == '\n') return false;
+    return true;
+}
 
 std::string cellName(std::int64_t row, const std::string& column) {
     return "Row " + std::to_string(row) + ", column " + column;
@@ -369,6 +377,22 @@ std::int64_t exportText(engine::Database& db, const std::string& table, const st
             for (std::size_t i = 0; i < defs.size(); ++i) {
                 const Value& v = r.values[i];
                 if (v.isNull()) {
+                    buf += d;
+                    continue;
+                }
+                // Numbers and plain ASCII text go straight into the buffer.
+                if (v.is<std::int64_t>()) {
+                    char num[24];
+                    auto end = std::to_chars(num, num + sizeof num, v.get<std::int64_t>()).ptr;
+                    buf.append(num, end);
+                    buf += d;
+                    continue;
+                }
+                const std::string* plain = v.is<std::string>()             ? &v.get<std::string>()
+                                           : v.is<engine::Decimal>()       ? &v.get<engine::Decimal>().text
+                                                                           : nullptr;
+                if (plain && cleanAscii(*plain, d)) {
+                    buf += *plain;
                     buf += d;
                     continue;
                 }
