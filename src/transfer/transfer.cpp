@@ -292,9 +292,55 @@ std::vector<std::string> destinationColumns(Connection& conn, const std::string&
     return cols;
 }
 
+// The files of a local table (its .DBF and the memo and index files of the same name) copied
+// aside before a write, so that a failed or cancelled write can put them back: the local
+// destination's stand-in for a transaction. Nothing on SQL databases.
+class LocalRestorePoint {
+public:
+    LocalRestorePoint(Connection& conn, const std::string& table) {
+        if (conn.capabilities().sqlBased) return;
+        std::string path;
+        for (const auto& t : conn.tables(false))
+            if (upper(t.name) == upper(table)) path = t.fileName;
+        if (path.empty()) return;
+        dir_ = fs::path(path).parent_path();
+        stem_ = upper(fs::path(path).stem().string());
+        for (const auto& e : fs::directory_iterator(dir_)) {
+            if (!e.is_regular_file() || upper(e.path().stem().string()) != stem_) continue;
+            fs::path keep = e.path().string() + ".restore~";
+            fs::copy_file(e.path(), keep, fs::copy_options::overwrite_existing);
+            saved_.push_back(e.path());
+        }
+    }
+    ~LocalRestorePoint() {
+        std::error_code ec;
+        for (const auto& p : saved_) fs::remove(p.string() + ".restore~", ec);
+    }
+    LocalRestorePoint(const LocalRestorePoint&) = delete;
+    LocalRestorePoint& operator=(const LocalRestorePoint&) = delete;
+    // Puts the saved files back and removes files of the table that the write added.
+    void restore() {
+        if (saved_.empty()) return;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(dir_, ec)) {
+            const auto& p = e.path();
+            if (e.is_regular_file() && upper(p.stem().string()) == stem_ && p.extension() != ".restore~" &&
+                std::find(saved_.begin(), saved_.end(), p) == saved_.end())
+                fs::remove(p, ec);
+        }
+        for (const auto& p : saved_) fs::copy_file(p.string() + ".restore~", p, fs::copy_options::overwrite_existing, ec);
+    }
+
+private:
+    fs::path dir_;
+    std::string stem_;
+    std::vector<fs::path> saved_;
+};
+
 // Appends all rows of the source in one transaction where the destination has them. A local
 // destination has none: the source is read through once by validate() before anything is
-// written, so a bad source writes nothing there.
+// written, so a bad source writes nothing there, and its files are put back after an error or a
+// cancel during the write.
 std::int64_t load(engine::Database& db, const std::string& table, const std::vector<std::string>& columns, Cursor& source,
                   engine::Progress* progress, const std::function<void()>& validate) {
     Connection& conn = db.connection();
@@ -303,6 +349,7 @@ std::int64_t load(engine::Database& db, const std::string& table, const std::vec
     for (std::size_t i = 0; i < columns.size(); ++i) sourceColumns.push_back(int(i));
     if (!caps.sqlBased) validate();
     const bool own = caps.sqlBased && caps.transactions && !conn.inTransaction();
+    LocalRestorePoint before(conn, table);
     try {
         if (own) conn.begin();
         std::int64_t n = conn.appendRows(table, columns, source, sourceColumns, progress);
@@ -316,6 +363,7 @@ std::int64_t load(engine::Database& db, const std::string& table, const std::vec
                 // The first error is the one to report; the server ends the transaction anyway.
             }
         }
+        before.restore();
         throw;
     }
 }
@@ -566,7 +614,15 @@ std::int64_t appendRows(engine::Database& source, const std::string& sql, engine
     move.mode = engine::batAppend;
     for (const auto& m : maps)
         if (!trim(m).empty()) move.mappings.push_back(m);
-    move.execute(progress);
+    // The batch move runs in one transaction on SQL destinations; a local table's files are put
+    // back after an error or a cancel.
+    LocalRestorePoint before(dest.connection(), table);
+    try {
+        move.execute(progress);
+    } catch (...) {
+        before.restore();
+        throw;
+    }
     return move.movedCount();
 }
 

@@ -372,6 +372,35 @@ TEST_F(Transfer, CancelOrFailureAtAnyStepLeavesTheSqlDestinationAsBefore) {
     EXPECT_EQ(count(db, "t"), 4098);
 }
 
+TEST_F(Transfer, CancelDuringTheWriteLeavesALocalTableAsBefore) {
+    exec(db, "create table t (a varchar(10), b integer)");
+    exec(db, "insert into t values ('kept', 9)");
+    copyTable(db, "t", local, "T.DBF");
+    std::string text = "2\r\nA;B;\r\n1;3;\r\n";
+    for (int i = 0; i < 5000; ++i) text += "r" + std::to_string(i) + ";" + std::to_string(i) + ";\r\n";
+    writeFile(dir / "big.txt", text);
+    const std::string before = readAll(dir / "local" / "T.DBF");
+    // The first steps read the file through, the later ones write.
+    for (int at : {1, 4, 7, 8, 9, 12}) {
+        CancelAt p(at);
+        EXPECT_THROW(importText(local, "T.DBF", (dir / "big.txt").string(), {}, &p), engine::EngineError) << at;
+        EXPECT_EQ(rows(local, "T.DBF"), (std::vector<std::string>{"kept|9"})) << "cancelled at step " << at;
+        EXPECT_EQ(readAll(dir / "local" / "T.DBF"), before);
+    }
+    exec(other, "create table src (a varchar(10), b integer)");
+    exec(other, "insert into src select 'x', 1");
+    for (int i = 0; i < 12; ++i) exec(other, "insert into src select a, b from src");
+    for (int at : {1, 2, 3}) {
+        CancelAt p(at);
+        EXPECT_THROW(appendRows(other, "select * from src", local, "T.DBF", {}, &p), engine::EngineError);
+        EXPECT_EQ(rows(local, "T.DBF"), (std::vector<std::string>{"kept|9"})) << "append cancelled at step " << at;
+    }
+    EXPECT_EQ(importText(local, "T.DBF", (dir / "big.txt").string(), {}, nullptr), 5000);
+    EXPECT_EQ(count(local, "T.DBF"), 5001);
+    for (const auto& e : fs::directory_iterator(dir / "local"))
+        EXPECT_EQ(e.path().string().find("~"), std::string::npos) << e.path();
+}
+
 TEST_F(Transfer, DbaseFileImportAndADamagedFile) {
     people(db);
     copyTable(db, "people", local, "PEOPLE.DBF");
