@@ -6,7 +6,8 @@ PKGS=(build-essential cmake ninja-build pkg-config
       libsqlite3-dev sqlite3 unixodbc unixodbc-dev libsqliteodbc odbc-postgresql
       firebird3.0-server-core firebird3.0-utils libfbclient2 firebird-dev firebird3.0-server
       libpq-dev postgresql libgtest-dev libgmock-dev libxlsxwriter-dev xvfb ccache pxlib-dev pxlib1
-      python3-dbf pgdbf gdal-bin qt6-translations-l10n)
+      python3-dbf pgdbf gdal-bin qt6-translations-l10n
+      python3-openpyxl)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -113,7 +113,7 @@ TEST_F(VlmtoolTest, FailuresGiveStatusAndEngineErrorOnStderr) {
         {"unknown option", {"--colour", "tables", "SQLITE:" + db}, 2, "vlmtool: unknown option --colour\n"},
         {"bad alias param", {"alias", "add", "X", "SQLITE", "novalue"}, 2, "not a PARAM=VALUE argument: novalue"},
         {"side login outside copy", {"--dest-user", "X", "tables", "SQLITE:" + db}, 2,
-         "vlmtool: --source-user, --source-password, --dest-user and --dest-password belong to copy\n"},
+         "vlmtool: --source-user, --source-password, --dest-user and --dest-password belong to copy and compare\n"},
         {"side login without value", {"copy", "--source-user"}, 2, "vlmtool: --source-user needs a value\n"},
         {"bad connection string", {"tables", "POSTGRESQL:host=127.0.0.1 port"}, 1,
          "vlmtool: Invalid PostgreSQL connection string"},

@@ -1,7 +1,13 @@
 // The vlmtool commands over the default engine session.
 #include "commands.h"
 
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "dumpwriter.h"
 #include "engine/batchmove.h"
@@ -11,6 +17,8 @@
 #include "engine/session.h"
 #include "engine/table.h"
 #include "tableinfo/catalog.h"
+#include "transfer/compare.h"
+#include "transfer/transfer.h"
 
 namespace vlm::tools {
 
@@ -31,11 +39,20 @@ const char* kUsage =
     "  alias delete NAME\n"
     "  alias list                     aliases of the configuration file and their drivers\n"
     "  demo FILE                      write the demo SQLite database FILE\n"
+    "  export DB TABLE FILE [--delimiter C] [--fields LIST] [--xlsx]\n"
+    "                                 write TABLE in the delimited text format (count, names and\n"
+    "                                 type codes lines, Dos character set; default delimiter ;)\n"
+    "                                 or as an .xlsx workbook\n"
+    "  import FILE DB TABLE           append the rows of a delimited text file (or of a .DBF file)\n"
+    "                                 to TABLE, in one transaction on SQL servers\n"
+    "  compare DB1 TABLE1 DB2 TABLE2 [--count] [--types] [--data] [--key]\n"
+    "                                 compare two tables into TBLSCOMP.LOG in the current\n"
+    "                                 directory and print it; exit status 1 when they differ\n"
     "DB is an alias, a directory of local tables, or DRIVER:TARGET (SQLITE:/data/x.sqlite,\n"
     "POSTGRESQL:host:port/db, POSTGRESQL:host=H port=P dbname=D, postgresql://user@host/db).\n"
-    "Options: --user NAME, --password TEXT (the login; for copy, of both databases),\n"
+    "Options: --user NAME, --password TEXT (the login; for copy and compare, of both databases),\n"
     "         --source-user NAME, --source-password TEXT, --dest-user NAME, --dest-password TEXT\n"
-    "         (copy: the login of one side, over --user and --password),\n"
+    "         (copy: the login of one side, over --user and --password; compare: DB1 and DB2),\n"
     "         --delimiter C (a character, or \\t; default tab), --system.\n"
     "Without a login PostgreSQL takes PGUSER and PGPASSWORD, Firebird ISC_USER and ISC_PASSWORD.\n"
     "The configuration file is $VLM_ENGINE_CFG or IDAPI32.CFG beside vlmtool.\n"
@@ -52,7 +69,10 @@ struct Options {
     // copy: the login of one side; empty: --user and --password.
     std::string sourceUser, sourcePassword, destUser, destPassword;
     char delimiter = '\t';
+    bool delimiterGiven = false;
     bool system = false;
+    std::string fields;
+    bool fieldsGiven = false, xlsx = false, count = false, types = false, data = false, key = false;
     std::vector<std::string> words;
 
     std::vector<std::string> login() const { return loginOf(user, password); }
@@ -104,6 +124,20 @@ Options parse(const std::vector<std::string>& args) {
             std::string d = parseDelimiter(valueOf("--delimiter"));
             if (d.empty()) throw UsageError{"--delimiter takes one character (not a backslash or line break), or \\t"};
             o.delimiter = d[0];
+            o.delimiterGiven = true;
+        } else if (is("--fields")) {
+            o.fields = valueOf("--fields");
+            o.fieldsGiven = true;
+        } else if (a == "--xlsx") {
+            o.xlsx = true;
+        } else if (a == "--count") {
+            o.count = true;
+        } else if (a == "--types") {
+            o.types = true;
+        } else if (a == "--data") {
+            o.data = true;
+        } else if (a == "--key") {
+            o.key = true;
         } else if (a == "--system") {
             o.system = true;
         } else if (a == "--help" || a == "-h") {
@@ -219,6 +253,98 @@ int cmdCopy(Session& s, const Options& o, std::FILE* out) {
     return 0;
 }
 
+// Progress on standard error while it is a terminal: the units done, at most ten times a second.
+class TerminalProgress : public Progress {
+public:
+    TerminalProgress(std::FILE* err, const char* unit) : err_(err), unit_(unit), on_(err == stderr && ::isatty(2)) {}
+    ~TerminalProgress() override {
+        if (on_ && shown_) std::fputs("\n", err_);
+    }
+    bool step(std::int64_t done, std::int64_t total) override {
+        if (!on_) return true;
+        auto now = std::chrono::steady_clock::now();
+        if (shown_ && now - last_ < std::chrono::milliseconds(100)) return true;
+        last_ = now;
+        shown_ = true;
+        if (total > 0) std::fprintf(err_, "\r%lld of %lld %s", static_cast<long long>(done), static_cast<long long>(total), unit_);
+        else std::fprintf(err_, "\r%lld %s", static_cast<long long>(done), unit_);
+        std::fflush(err_);
+        return true;
+    }
+
+private:
+    std::FILE* err_;
+    const char* unit_;
+    bool on_;
+    bool shown_ = false;
+    std::chrono::steady_clock::time_point last_;
+};
+
+int cmdExport(Session& s, const Options& o, std::FILE* out, std::FILE* err) {
+    need(o, 4, 4, "export DB TABLE FILE [--delimiter C] [--fields LIST] [--xlsx]");
+    Database db(&s);
+    db.setDatabaseName(o.words[1]);
+    db.params() = o.login();
+    db.open();
+    transfer::ExportOptions e;
+    e.delimiter = o.delimiterGiven ? o.delimiter : ';';
+    e.fields = o.fields;
+    TerminalProgress p(err, "rows");
+    std::int64_t n = o.xlsx ? transfer::exportXlsx(db, o.words[2], o.words[3], e, &p)
+                            : transfer::exportText(db, o.words[2], o.words[3], e, &p);
+    std::fprintf(out, "%lld rows exported to %s\n", static_cast<long long>(n), o.words[3].c_str());
+    return 0;
+}
+
+int cmdImport(Session& s, const Options& o, std::FILE* out, std::FILE* err) {
+    need(o, 4, 4, "import FILE DB TABLE");
+    Database db(&s);
+    db.setDatabaseName(o.words[2]);
+    db.params() = o.login();
+    db.open();
+    std::int64_t n = 0;
+    if (transfer::isDbfFile(o.words[1])) {
+        TerminalProgress p(err, "rows");
+        n = transfer::importDbf(db, o.words[3], o.words[1], &p);
+    } else {
+        transfer::ImportOptions i;
+        if (o.delimiterGiven) i.delimiter = o.delimiter;
+        TerminalProgress p(err, "bytes");
+        n = transfer::importText(db, o.words[3], o.words[1], i, &p);
+    }
+    std::fprintf(out, "%lld rows imported into %s\n", static_cast<long long>(n), o.words[3].c_str());
+    return 0;
+}
+
+int cmdCompare(Session& s, const Options& o, std::FILE* out, std::FILE* err) {
+    need(o, 5, 5, "compare DB1 TABLE1 DB2 TABLE2 [--count] [--types] [--data] [--key]");
+    Database left(&s), right(&s);
+    left.setDatabaseName(o.words[1]);
+    left.params() = o.sourceLogin();
+    right.setDatabaseName(o.words[3]);
+    right.params() = o.destLogin();
+    left.open();
+    right.open();
+    transfer::CompareOptions c;
+    c.rowCount = o.count;
+    c.types = o.types;
+    c.data = o.data || o.key;
+    c.byKey = o.key;
+    transfer::CompareResult r;
+    {
+        transfer::CompareLog log("TBLSCOMP.LOG");
+        TerminalProgress p(err, "rows");
+        try {
+            r = transfer::compareTables({&left, o.words[2]}, {&right, o.words[4]}, c, log, &p);
+        } catch (...) {
+            std::fputs(log.text().c_str(), out);
+            throw;
+        }
+        std::fputs(log.text().c_str(), out);
+    }
+    return r.differences ? 1 : 0;
+}
+
 int cmdDdl(Session&, const Options& o, std::FILE* out, std::FILE* err) {
     need(o, 3, 3, "ddl DB TABLE");
     Database db;
@@ -277,8 +403,11 @@ int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         Options o = parse(args);
         if (o.words.empty()) throw UsageError{};
         const std::string& cmd = o.words[0];
-        if (cmd != "copy" && !(o.sourceUser + o.sourcePassword + o.destUser + o.destPassword).empty())
-            throw UsageError{"--source-user, --source-password, --dest-user and --dest-password belong to copy"};
+        if ((cmd != "export" && o.fieldsGiven) || (cmd != "export" && o.xlsx) ||
+            (cmd != "compare" && (o.count || o.types || o.data || o.key)))
+            throw UsageError{"--fields and --xlsx belong to export, --count, --types, --data and --key to compare"};
+        if (cmd != "copy" && cmd != "compare" && !(o.sourceUser + o.sourcePassword + o.destUser + o.destPassword).empty())
+            throw UsageError{"--source-user, --source-password, --dest-user and --dest-password belong to copy and compare"};
         if (cmd == "demo") return cmdDemo(o, out);
         Session& s = Session::defaultSession();
         if (cmd == "alias" || !s.configErrors().empty())
@@ -290,6 +419,9 @@ int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         if (cmd == "copy") return cmdCopy(s, o, out);
         if (cmd == "ddl") return cmdDdl(s, o, out, err);
         if (cmd == "alias") return cmdAlias(s, o, out);
+        if (cmd == "export") return cmdExport(s, o, out, err);
+        if (cmd == "import") return cmdImport(s, o, out, err);
+        if (cmd == "compare") return cmdCompare(s, o, out, err);
         throw UsageError{"unknown command " + cmd};
     } catch (const UsageError& u) {
         if (u.help) {
