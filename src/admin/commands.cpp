@@ -1,0 +1,56 @@
+// The administration windows' commands (see commands.h).
+#include "admin/commands.h"
+
+#include "admin/admincontext.h"
+#include "admin/dbinfo.h"
+#include "admin/formbdeadm.h"
+#include "admin/formdbinfo.h"
+#include "engine/database.h"
+#include "engine/session.h"
+#include "panels/panelcontroller.h"
+#include "panels/shellhooks.h"
+#include "panels/tableinfo.h"
+#include "shell/commandids.h"
+#include "shell/commandregistry.h"
+#include "shell/formmain.h"
+#include "shell/prompts.h"
+#include "shell/windowsmenu.h"
+
+namespace vlm::admin {
+
+namespace {
+AdminContext contextOf(shell::TForm1& form) {
+    AdminContext c;
+    c.session = &engine::Session::defaultSession();
+    c.prompts = &form.prompts();
+    if (panels::TPanels* p = panels::panelsOf(form)) {
+        c.database = &p->currentDatabase();
+        c.databaseName = c.database->databaseName();
+        c.loginUser = p->panelSettings(p->active()).userName;
+    }
+    c.kind = panels::CurrentTable().serverKind;
+    return c;
+}
+
+void openDbInfo(shell::TForm1& form) {
+    AdminContext c = contextOf(form);
+    auto* w = new TFormDBInfo(&form);
+    engine::Database* db = c.database && c.database->connected() ? c.database : nullptr;
+    w->show(readDbInfo(*c.session, c.databaseName, db));
+}
+
+void openAdministrator(shell::TForm1& form) {
+    auto open = [&form]() -> QWidget* { return new TFormBDEADM(contextOf(form), &form); };
+    QWidget* w = shell::windowsMenu() ? shell::windowsMenu()->activateOrOpen(shell::WindowSlot::Administrator, open)
+                                      : open();
+    w->show();
+}
+}  // namespace
+
+void registerCommands(shell::TForm1& form, shell::CommandRegistry& commands) {
+    namespace cmd = shell::cmd;
+    commands.add({cmd::DataBaseAliasInfo1}, [&form] { openDbInfo(form); });
+    commands.add({cmd::BBDEAdministrator, cmd::NBDEAdministrator1}, [&form] { openAdministrator(form); });
+}
+
+}  // namespace vlm::admin
