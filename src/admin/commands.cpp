@@ -5,6 +5,7 @@
 #include "admin/dbinfo.h"
 #include "admin/formbdeadm.h"
 #include "admin/formdbinfo.h"
+#include "admin/formsecurity.h"
 #include "engine/database.h"
 #include "engine/session.h"
 #include "panels/panelcontroller.h"
@@ -45,12 +46,23 @@ void openAdministrator(shell::TForm1& form) {
                                       : open();
     w->show();
 }
+void openSecurity(shell::TForm1& form) {
+    AdminContext c = contextOf(form);
+    if (!c.database || !c.database->connected()) return;
+    auto* w = new TFormSecurity(c, &form);
+    if (!w->openLists()) {
+        delete w;
+        return;
+    }
+    w->exec();
+}
 }  // namespace
 
 void registerCommands(shell::TForm1& form, shell::CommandRegistry& commands) {
     namespace cmd = shell::cmd;
     commands.add({cmd::DataBaseAliasInfo1}, [&form] { openDbInfo(form); });
     commands.add({cmd::BBDEAdministrator, cmd::NBDEAdministrator1}, [&form] { openAdministrator(form); });
+    commands.add({cmd::Security1}, [&form] { openSecurity(form); });
 }
 
 }  // namespace vlm::admin

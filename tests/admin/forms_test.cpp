@@ -20,7 +20,9 @@
 #include "admin/formbdeadm.h"
 #include "admin/formdbinfo.h"
 #include "admin/formnewalias.h"
+#include "admin/formsecurity.h"
 #include "engine/drivers/local/dir/demo.h"
+#include "engine/database.h"
 #include "engine/registry.h"
 #include "engine/session.h"
 #include "panels/recordingprompts.h"
@@ -238,6 +240,32 @@ private slots:
             d.BCancel->click();
             QVERIFY(d.aliasName().isEmpty() && d.driverName().isEmpty());
         }
+    }
+
+    // The users window refuses a local database; the Firebird page's statements are refused
+    // before they run when a name or password is missing.
+    void usersWindowRefusesOtherKindsAndEmptyNames() {
+        shell::setLanguageSetting(2);
+        prompts_->messages.clear();
+        QVERIFY(form_->commands().isBound(cmd::Security1));
+        engine::Database db;
+        db.setDatabaseName((base_ / "demo").string());
+        admin::AdminContext c{&engine::Session::defaultSession(), &db, db.databaseName(), panels::ServerKind::STANDARD,
+                              "U", prompts_.get()};
+        auto* w = new admin::TFormSecurity(c);
+        QVERIFY(!w->openLists());
+        QCOMPARE(prompts_->messages, QStringList{QStringLiteral("Not supprted for this alias type!")});
+        prompts_->messages.clear();
+        w->EFbUser->setText(QStringLiteral("CLERK"));
+        w->BFbCreateUserClick();   // no password
+        w->EFbUser->clear();
+        w->BFbDropUserClick();     // no name
+        QCOMPARE(prompts_->messages, (QStringList{QStringLiteral("Enter the password !"), QStringLiteral("The name is empty !")}));
+        w->PageControl1->setCurrentWidget(w->TabSheetFirebird);
+        w->resize(640, 400);
+        w->show();
+        shot(w, QStringLiteral("security_firebird_en"));
+        delete w;
     }
 };
 
