@@ -5,6 +5,8 @@
 #include "admin/dbinfo.h"
 #include "admin/formbdeadm.h"
 #include "admin/formdbinfo.h"
+#include "admin/formprivilege.h"
+#include "admin/formrbs.h"
 #include "admin/formsecurity.h"
 #include "engine/database.h"
 #include "engine/session.h"
@@ -56,6 +58,27 @@ void openSecurity(shell::TForm1& form) {
     }
     w->exec();
 }
+void openPrivileges(shell::TForm1& form) {
+    AdminContext c = contextOf(form);
+    if (!c.database || !c.database->connected()) return;
+    auto open = [&form, c]() -> QWidget* {
+        if (panels::TPanels* p = panels::panelsOf(form)) p->fillCurrentTable();
+        auto* w = new TFormPrivilege(c, &form);
+        w->openLists();
+        return w;
+    };
+    QWidget* w = shell::windowsMenu() ? shell::windowsMenu()->activateOrOpen(shell::WindowSlot::TablePrivileges, open)
+                                      : open();
+    w->show();
+}
+
+void openRollbackSegments(shell::TForm1& form) {
+    AdminContext c = contextOf(form);
+    if (!c.database || !c.database->connected()) return;
+    auto* w = new TRbsForm(c, &form);
+    w->reread();
+    w->show();
+}
 }  // namespace
 
 void registerCommands(shell::TForm1& form, shell::CommandRegistry& commands) {
@@ -63,6 +86,8 @@ void registerCommands(shell::TForm1& form, shell::CommandRegistry& commands) {
     commands.add({cmd::DataBaseAliasInfo1}, [&form] { openDbInfo(form); });
     commands.add({cmd::BBDEAdministrator, cmd::NBDEAdministrator1}, [&form] { openAdministrator(form); });
     commands.add({cmd::Security1}, [&form] { openSecurity(form); });
+    commands.add({cmd::TablePrivileges1}, [&form] { openPrivileges(form); });
+    commands.add({cmd::RollBackSegments1}, [&form] { openRollbackSegments(form); });
 }
 
 }  // namespace vlm::admin

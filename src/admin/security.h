@@ -55,7 +55,7 @@ std::vector<std::string> runEach(engine::Database& db, const std::vector<std::st
 
 // --- Firebird users (the security database) and roles.
 inline constexpr const char* kFbUsersSql =
-    "SELECT SEC$USER_NAME, SEC$FIRST_NAME, SEC$LAST_NAME, SEC$ADMIN FROM SEC$USERS ORDER BY SEC$USER_NAME";
+    "SELECT TRIM(SEC$USER_NAME), SEC$FIRST_NAME, SEC$LAST_NAME, SEC$ADMIN FROM SEC$USERS ORDER BY SEC$USER_NAME";
 inline constexpr const char* kFbRolesSql =
     "SELECT TRIM(RDB$ROLE_NAME), TRIM(RDB$OWNER_NAME) FROM RDB$ROLES "
     "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY RDB$ROLE_NAME";

@@ -157,13 +157,13 @@ TEST(FirebirdServer, UsersAndRolesCreatedUsedAndDropped) {
     const std::string user = "VLM_CLERK_" + std::to_string(::getpid() % 100000);
     try { execSql(db, fbDropUser(user)); } catch (const std::exception&) { /* left by an earlier run, or absent */ }
     execSql(db, fbCreateUser(user, "first'pw"));
-    EXPECT_NE(std::find(column(selectRows(db, kFbUsersSql), 0).begin(), column(selectRows(db, kFbUsersSql), 0).end(), user),
-              column(selectRows(db, kFbUsersSql), 0).end());
+    auto created = column(selectRows(db, kFbUsersSql), 0);
+    EXPECT_NE(std::find(created.begin(), created.end(), user), created.end());
     execSql(db, fbChangePassword(user, "second"));
     execSql(db, fbCreateRole("VLM_AUDITOR"));
     execSql(db, fbGrantRole("VLM_AUDITOR", user));
-    TextRows roles = selectRows(db, kFbRolesSql);
-    EXPECT_NE(std::find(column(roles, 0).begin(), column(roles, 0).end(), "VLM_AUDITOR"), column(roles, 0).end());
+    auto roles = column(selectRows(db, kFbRolesSql), 0);
+    EXPECT_NE(std::find(roles.begin(), roles.end(), "VLM_AUDITOR"), roles.end());
     TextRows grantees = selectRows(db, kFbRoleGranteesSql);
     ASSERT_EQ(grantees.rows.size(), 1u);
     EXPECT_EQ(grantees.rows[0][0], "VLM_AUDITOR");
