@@ -2,6 +2,7 @@
 #include "admin/formbdeadm.h"
 
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -231,8 +232,10 @@ TFormBDEADM::TFormBDEADM(const AdminContext& context, QWidget* parent)
             (g == GridDatabases ? aliasDirty_ : driverDirty_) = true;
         });
     }
-    for (QComboBox* c : {CBLDList, CBLDListD})
+    for (QComboBox* c : {CBLDList, CBLDListD}) {
         connect(c, &QComboBox::activated, this, [this, c](int i) { PickChosen(c, i); });
+        c->installEventFilter(this);
+    }
 
     askNewAlias = [this](const QStringList& drivers, QString& alias, QString& driver) {
         TFormNewAlias d(drivers, this);
@@ -240,6 +243,19 @@ TFormBDEADM::TFormBDEADM(const AdminContext& context, QWidget* parent)
         alias = d.aliasName();
         driver = d.driverName();
     };
+}
+
+bool TFormBDEADM::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving a pick list (not for its own drop-down) hides it and gives the grid the focus.
+    if (event->type() == QEvent::FocusOut && (watched == CBLDList || watched == CBLDListD) &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        auto* pick = static_cast<QComboBox*>(watched);
+        if (pick->isVisible()) {
+            pick->hide();
+            (pick == CBLDList ? GridDatabases : GridDrivers)->setFocus();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFormBDEADM::showError(const std::exception& e) {

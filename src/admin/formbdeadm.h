@@ -58,6 +58,9 @@ public:
     QComboBox *CBLDList, *CBLDListD;
     QPlainTextEdit *MemoDBINIT, *MemoINIT, *MemoDate, *MemoTime, *MemoNumber;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void readAliasNames();
     void resetAliasGrid();
