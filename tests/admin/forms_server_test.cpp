@@ -150,7 +150,7 @@ private slots:
             QCOMPARE(w->DBGrid1->rowCount(), c.rows);
             QVERIFY(w->DBGrid1->isColumnHidden(5));
             if (c.rows == 1) {
-                QCOMPARE(w->MemoTablePriv->toPlainText(), QStringLiteral("GRANT SELECT ON SCOTT.EMP TO HR WITH GRANT OPTION"));
+                QCOMPARE(w->MemoTablePriv->toPlainText(), QStringLiteral("GRANT SELECT ON SCOTT.SALGRADE TO HR WITH GRANT OPTION"));
                 shot(w, QStringLiteral("privileges_en"));
             }
             delete w;
