@@ -31,6 +31,9 @@
 #ifdef VLM_HAVE_TRANSFER
 #include "transfer/commands.h"
 #endif
+#ifdef VLM_HAVE_ADMIN
+#include "admin/commands.h"
+#endif
 
 namespace {
 // --bench-startup: the program ends right after the main window's first paint (used by the
@@ -74,6 +77,9 @@ int main(int argc, char** argv) {
 #endif
 #ifdef VLM_HAVE_TRANSFER
     vlm::shell::TForm1::addCommandProvider(&vlm::transfer::registerCommands);
+#endif
+#ifdef VLM_HAVE_ADMIN
+    vlm::shell::TForm1::addCommandProvider(&vlm::admin::registerCommands);
 #endif
 #ifdef VLM_PANEL_HOOKS
     std::shared_ptr<vlm::shell::ShellHooks> hooks = vlm::panels::makeShellHooks();

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -199,8 +200,37 @@ void Config::saveFile(const std::string& path) const {
     // Write beside the file and rename over it, so a failed save leaves the old file whole.
     std::string tmp = path + ".tmp" + std::to_string(::getpid());
     std::string text = toText();
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) fail(std::strerror(errno));
+    // A file that holds a password is readable by its owner only; any other keeps the mode of
+    // the file it replaces (a new one gets the usual mode of new files).
+    bool secret = false;
+    for (const auto& s : sections_)
+        for (const auto& l : s.lines)
+            if (l.isParam() && !l.value.empty() && upperAscii(l.name).find("PASSWORD") != std::string::npos)
+                secret = true;
+    struct stat old{};
+    mode_t mode = 0666;
+    if (::stat(path.c_str(), &old) == 0) mode = old.st_mode & 07777;
+    else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    if (secret) mode = S_IRUSR | S_IWUSR;
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, S_IRUSR | S_IWUSR);
+    if (fd < 0) fail(std::strerror(errno));
+    if (::fchmod(fd, mode) != 0) {
+        int e = errno;
+        ::close(fd);
+        std::remove(tmp.c_str());
+        fail(std::strerror(e));
+    }
+    FILE* f = ::fdopen(fd, "wb");
+    if (!f) {
+        int e = errno;
+        ::close(fd);
+        std::remove(tmp.c_str());
+        fail(std::strerror(e));
+    }
     bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     ok = (std::fflush(f) == 0) && ok;
     ok = (::fsync(fileno(f)) == 0) && ok;

@@ -40,8 +40,9 @@ std::vector<std::string> rowOf(ServerKind kind) {
     case ServerKind::SQLBASE:
         return names({cmd::Security1, cmd::Synonyms1, cmd::Triggers1, cmd::Constraints1, cmd::NNewSynonym, cmd::NNewProcedure});
     case ServerKind::INTERBASE:
-        return names({cmd::Interbase1, cmd::Domains1, cmd::Functions1, cmd::Exceptions1, cmd::BlobFilters1, cmd::Generators1, cmd::Triggers1,
-                cmd::NNewGenerator, cmd::NNewProcedure});
+        // Security: Firebird's users and roles.
+        return names({cmd::Security1, cmd::Interbase1, cmd::Domains1, cmd::Functions1, cmd::Exceptions1, cmd::BlobFilters1,
+                cmd::Generators1, cmd::Triggers1, cmd::NNewGenerator, cmd::NNewProcedure});
     case ServerKind::MSSQL:
         return names({cmd::Security1, cmd::Triggers1, cmd::Constraints1, cmd::NNewProcedure});
     default:

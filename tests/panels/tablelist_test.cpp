@@ -255,8 +255,8 @@ TEST(MenuRules, ByServerKind) {
     EXPECT_EQ(on(menuEnabling(ServerKind::SQLBASE, true)),
               sorted({"Security1", "Synonyms1", "Triggers1", "Constraints1", "NNewSynonym", "NNewProcedure", "Objects1", "BMenu"}));
     EXPECT_EQ(on(menuEnabling(ServerKind::INTERBASE, true)),
-              sorted({"Interbase1", "Domains1", "Functions1", "Exceptions1", "BlobFilters1", "Generators1", "Triggers1",
-                      "NNewGenerator", "NNewProcedure", "Objects1", "BMenu"}));
+              sorted({"Security1", "Interbase1", "Domains1", "Functions1", "Exceptions1", "BlobFilters1", "Generators1",
+                      "Triggers1", "NNewGenerator", "NNewProcedure", "Objects1", "BMenu"}));
     EXPECT_EQ(on(menuEnabling(ServerKind::MSSQL, true)),
               sorted({"Security1", "Triggers1", "Constraints1", "NNewProcedure", "Objects1", "BMenu"}));
     EXPECT_EQ(on(menuEnabling(ServerKind::ORACLE, true)).size(), 21u);
