@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "schema/altertext.h"
+#include "schema/createcatalog.h"
 #include "schema/createtext.h"
 
 namespace vlm::schema {
@@ -139,6 +140,22 @@ TEST(CreateText, IndexSynonymAndChecks) {
     EXPECT_EQ(checkTable("  ", cols).en, kFirstEnterTableName);
     EXPECT_EQ(checkTable("T", {}).en, "No fields!");
     EXPECT_TRUE(checkTable("T", cols).empty());
+}
+
+// The column catalog statements of the index tab's fallback (the Oracle one also runs on its
+// dictionary fixture in the forms test; the MSSQL outer join "=*" no stand-in server parses).
+TEST(CreateText, ColumnCatalogStatements) {
+    EXPECT_EQ(oracleColumnListSql("SCOTT", "EMP"),
+              "Select COLUMN_ID,COLUMN_NAME,DATA_TYPE,DATA_LENGTH,\nDATA_PRECISION,DATA_SCALE,NULLABLE,DATA_DEFAULT\n"
+              "from SYS.ALL_TAB_COLUMNS\nwhere (TABLE_NAME='EMP')\nand (OWNER='SCOTT')\norder by COLUMN_ID");
+    EXPECT_EQ(oracleColumnListSql("", "O'NEIL"),
+              "Select COLUMN_ID,COLUMN_NAME,DATA_TYPE,DATA_LENGTH,\nDATA_PRECISION,DATA_SCALE,NULLABLE,DATA_DEFAULT\n"
+              "from SYS.ALL_TAB_COLUMNS\nwhere (TABLE_NAME='O''NEIL')\norder by COLUMN_ID");
+    EXPECT_EQ(mssqlColumnListSql("authors"),
+              "Select c.COLID,c.NAME,t.name,c.LENGTH,c.prec,c.scale,c.isnullable,d.text\n"
+              "from dbo.SYSCOLUMNS c,dbo.sysobjects o,dbo.systypes t, dbo.syscomments d\n"
+              "where (c.id=o.id) and (t.xusertype=c.xusertype)  and (d.id =* c.cdefault) and (o.NAME='authors')\n"
+              "order by c.COLID");
 }
 
 ColumnRow col(std::string name, std::string type, std::string size = "0", std::string scale = "0",
