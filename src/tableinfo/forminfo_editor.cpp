@@ -245,7 +245,9 @@ void TFormInfo::showChooser(QComboBox* chooser, int row, int column) {
         chooser->addItem(value);   // a type of the table that the list does not offer
         at = chooser->count() - 1;
     }
-    chooser->setCurrentIndex(at < 0 ? 0 : at);
+    // An empty cell shows an empty chooser: a type shown there would look chosen while the
+    // cell stays empty.
+    chooser->setCurrentIndex(at);
     chooser->show();
     chooser->setFocus();
 }

@@ -401,6 +401,7 @@ private slots:
         w->FGrid->item(4, 2)->setText(QStringLiteral("PHONE"));
         w->FGridClick(4, 3);
         QVERIFY(w->CBType->isVisible());
+        QCOMPARE(w->CBType->currentText(), QString());   // the cell is empty: nothing looks chosen
         const int at = w->CBType->findText(QStringLiteral("VARCHAR2"));
         QCOMPARE(at, -1);   // the dBase list
         w->CBType->setCurrentIndex(w->CBType->findText(QStringLiteral("CHAR")));
