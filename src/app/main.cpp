@@ -34,6 +34,9 @@
 #ifdef VLM_HAVE_ADMIN
 #include "admin/commands.h"
 #endif
+#ifdef VLM_HAVE_SCHEMA
+#include "schema/commands.h"
+#endif
 
 namespace {
 // --bench-startup: the program ends right after the main window's first paint (used by the
@@ -80,6 +83,9 @@ int main(int argc, char** argv) {
 #endif
 #ifdef VLM_HAVE_ADMIN
     vlm::shell::TForm1::addCommandProvider(&vlm::admin::registerCommands);
+#endif
+#ifdef VLM_HAVE_SCHEMA
+    vlm::shell::TForm1::addCommandProvider(&vlm::schema::registerCommands);
 #endif
 #ifdef VLM_PANEL_HOOKS
     std::shared_ptr<vlm::shell::ShellHooks> hooks = vlm::panels::makeShellHooks();

@@ -494,6 +494,7 @@ void readIndexes(engine::Database& db, const TableRef& t, TableInfoData& out) {
     const std::string table = quoteTable(t.listed, target);
     struct Def {
         std::string name, owner, columns;
+        bool unique = false;   // as the engine reports it
     };
     std::vector<Def> defs;
     if (t.kind == ServerKind::SQLBASE) {
@@ -520,7 +521,7 @@ void readIndexes(engine::Database& db, const TableRef& t, TableInfoData& out) {
                     out.primaryKey = d.fields;
                     continue;
                 }
-                Def def{d.name, {}, {}};
+                Def def{d.name, {}, {}, d.unique || d.primary};
                 std::vector<std::string> cols;
                 for (const auto& f : d.fields) cols.push_back(quoteName(f, target.nameCase));
                 for (std::size_t i = 0; i < cols.size(); ++i) def.columns += (i ? "," : "") + cols[i];
@@ -579,6 +580,9 @@ void readIndexes(engine::Database& db, const TableRef& t, TableInfoData& out) {
             });
             indexName = quoteName(d.name, target.nameCase);
         } else {
+            // The engine's index list says whether the index is unique (PostgreSQL, SQLite,
+            // ODBC, local tables): without it a unique index would be made again as a plain one.
+            if (d.unique) unique = " Unique";
             indexName = quoteName(d.name, target.nameCase);
         }
         std::string cols = columns;

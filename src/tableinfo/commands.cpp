@@ -37,6 +37,10 @@ void openInfo(shell::TForm1& form) {
     c.closed = [self] {
         if (self) self->focusList(self->active());
     };
+    const panels::Side side = p->active();
+    c.tableCreated = [self, side] {
+        if (self) self->reRead(side);
+    };
     openInfoWindow(panels::CurrentTable(), c, &form);
 }
 }  // namespace

@@ -145,30 +145,7 @@ void TFormInfo::buildControls() {
     TabSheetStructure->layout()->addWidget(FGrid);
     auto* editor = new QWidget(TabSheetStructure);
     editor->setObjectName(QStringLiteral("PanelControlFGrid"));
-    auto* eh = new QHBoxLayout(editor);
-    eh->setContentsMargins(0, 0, 0, 0);
-    // The structure editor's buttons are in place; they work with the schema editing.
-    struct B {
-        const char* name;
-        const char* caption;
-        const char* hint;
-    } buttons[] = {{"BNewField", "+", "Add new field structure line"},
-                   {"BDeleteField", "-", "Delete field structure line"},
-                   {"BNewTable", "New", "Create new structure"},
-                   {"BNewAs", "New As", "Create new structure from exist"},
-                   {"BModifyTable", "Modify", "Modify structure"},
-                   {"BUndoTable", "Undo", "Undo Source table and close modify"},
-                   {"BShowSql", "SQL", "Show create or modify SQL script"},
-                   {"BSaveTable", "Save", "Create or modify table"}};
-    for (const B& b : buttons) {
-        auto* pb = new QPushButton(QString::fromLatin1(b.caption), editor);
-        pb->setObjectName(QString::fromLatin1(b.name));
-        pb->setToolTip(QString::fromLatin1(b.hint));
-        pb->setEnabled(false);
-        eh->addWidget(pb);
-        editorButtons.push_back(pb);
-    }
-    eh->addStretch(1);
+    buildEditor(editor);
     TabSheetStructure->layout()->addWidget(editor);
 
     TabSheetIndex = page(PageControl1, "TabSheetIndex");
@@ -450,6 +427,7 @@ void TFormInfo::load() {
     StatusPanels[1]->setText(toQ(info_.tableName));
     QApplication::restoreOverrideCursor();
     FGrid->setFocus();
+    setEditorIdle();
     for (const auto& e : data_.errors) showErrorText(e);
 }
 

@@ -17,6 +17,7 @@
 #include "tableinfo/related.h"
 
 class QAction;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -41,7 +42,11 @@ struct InfoContext {
     bool showSystemObjects = false;        // "Show System Objcts": SYS and SYSTEM dependencies
     std::function<void(const QString&)> showMessage;       // an information box when empty
     std::function<bool(const QString&, const QString&)> confirm;   // title, question; Yes/No box when empty
+    std::function<void()> tableCreated;    // the structure editor made a table: re-read the panel
 };
+
+// The structure editor's mode.
+enum class EditMode { None, NewTable, ModifyTable };
 
 class TFormInfo : public QMainWindow {
     Q_OBJECT
@@ -71,6 +76,20 @@ public:
     void BDropConsClick();
     void BSaveTableCommentClick();
 
+    // The structure editor (forminfo_editor.cpp).
+    void BNewTableClick();
+    void BNewAsClick();
+    void BModifyTableClick();
+    void BNewFieldClick();
+    void BDeleteFieldClick();
+    void BUndoTableClick();
+    void BShowSqlClick();
+    void BSaveTableClick();
+    void FGridClick(int row, int column);
+    EditMode mode() const { return mode_; }
+    // The grid as it was when modifying began (the saved grid), in its row order.
+    const std::vector<ColumnRow>& saveGrid() const { return saveGrid_; }
+
     // Controls (named as the window's design names them).
     QLabel *Label1, *Label2, *Label3, *Panel4, *Panel5, *PType;
     QLineEdit* EditTableComment;
@@ -90,7 +109,12 @@ public:
     QAction *SaveAs2, *Exit1, *ShowStructure, *ShowCreateSql, *ShowInsertSql, *ShowUpdateSql, *ShowPrivileges,
         *ClearShowWindow, *FontShowWindow;
     std::vector<QAction*> objectEntries;   // "Objects": one per tab, in tab order
-    std::vector<QPushButton*> editorButtons;   // the structure editor's buttons, disabled here
+    std::vector<QPushButton*> editorButtons;   // the structure editor's buttons, in the order below
+    QPushButton *BNewField, *BDeleteField, *BNewTable, *BNewAs, *BModifyTable, *BUndoTable, *BShowSql, *BSaveTable;
+    QLabel* LabelNewTable;
+    QLineEdit* ENewTableName;
+    QComboBox *CBType, *CBNull;
+    QMenu* PopupMenuFGrid;
 
     const TableRef& table() const { return ref_; }
     const TableInfoData& data() const { return data_; }
@@ -114,6 +138,15 @@ private:
     void loadRelated();
     bool runStatement(const std::string& sql);   // false: the error was shown
     void setChecked(QListWidgetItem* item, bool on);
+    void buildEditor(QWidget* panel);
+    void enterEditing(EditMode mode);
+    void leaveEditing();
+    void setEditorIdle();
+    void setGridRow(int row, const QString& mark, const ColumnRow& r);
+    std::string gridCell(int row, int column) const;
+    bool checkRows();
+    std::vector<std::string> editorScript(bool* ok, std::vector<std::string>* comments);
+    void showChooser(QComboBox* chooser, int row, int column);
 
     panels::TTableInfo info_;
     InfoContext context_;
@@ -122,6 +155,10 @@ private:
     std::unique_ptr<engine::Database> db_;
     std::vector<ConstraintItem> constraints_;
     QString structureCaption_;
+    EditMode mode_ = EditMode::None;
+    bool newAs_ = false;
+    std::vector<ColumnRow> saveGrid_;
+    int chooserRow_ = -1, chooserColumn_ = -1;
 };
 
 }  // namespace vlm::tableinfo
