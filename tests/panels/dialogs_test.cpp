@@ -34,6 +34,7 @@
 #include "panels/formoptions.h"
 #include "panels/formselectdb.h"
 #include "panels/formats.h"
+#include "panels/paneltools.h"
 #include "panels/settings.h"
 #include "panels/shellhooks.h"
 #include "recordingprompts.h"
@@ -99,8 +100,7 @@ class PanelsDialogsTest : public QObject {
         return panels_->selectDialog();
     }
     TFormOptions* openOptions(int filterSide = -1) {
-        panels_->openOptions(filterSide);
-        return panels_->optionsDialog();
+        return panels::openOptionsDialog(*panels_, filterSide);
     }
     void settle() {
         for (int i = 0; i < 5; ++i) QApplication::processEvents();
@@ -302,7 +302,7 @@ private slots:
                 (o->*r.box)->setChecked(!start);
                 o->BExitClick();
                 settle();
-                QVERIFY2(!panels_->optionsDialog(), r.name);
+                QVERIFY2(!panels::optionsDialogOf(*form_), r.name);
                 QVERIFY2(r.value(*panels_) == !start, r.name);
             }
         }
