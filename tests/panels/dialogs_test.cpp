@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -530,6 +531,26 @@ private slots:
         panels_->settings().right.filter.clear();
         panels_->reRead(Side::Right);
         QVERIFY(panels_->itemCount(Side::Right) > 0);
+    }
+
+    // One dialog per main window, whichever control opens it; it goes with the panels it works
+    // on, without taking anything into them on the way.
+    void optionsDialogIsOneAndGoesWithThePanels() {
+        QVERIFY(form_->commands().trigger(shell::cmd::BSetOptions));
+        QPointer<TFormOptions> o = panels::optionsDialogOf(*form_);
+        QVERIFY(o);
+        QVERIFY(form_->commands().trigger(shell::cmd::NProgramoptions));
+        QVERIFY(form_->commands().trigger(shell::cmd::SetFilterRight));
+        QCOMPARE(form_->findChildren<TFormOptions*>().size(), 1);
+        QCOMPARE(o->filterSide(), -1);
+        o->CBLeftFilter->setChecked(!panels_->settings().left.filterOn);
+        bool goneWithThePanels = false;
+        connect(panels_, &QObject::destroyed, this, [&] { goneWithThePanels = o.isNull(); });
+        open();   // a new main window: the old one and its panels go
+        QVERIFY(goneWithThePanels);
+        QVERIFY(!o);
+        QVERIFY(!panels::optionsDialogOf(*form_));
+        QVERIFY(messages_.isEmpty());
     }
 };
 
