@@ -15,7 +15,6 @@
 #include <memory>
 #include <string>
 
-#include "panels/formoptions.h"
 #include "panels/formselectdb.h"
 #include "panels/panelstate.h"
 #include "panels/settings.h"
@@ -31,7 +30,6 @@ class QAbstractItemView;
 
 namespace vlm::panels {
 
-class TFormOptions;
 class TFormSelectDB;
 
 using shell::Side;
