@@ -3,13 +3,19 @@
 # vlm_register_driver(<target> <register function>): a driver library adds itself to the
 # engine's driver list. The function has the signature
 #   void <fn>(vlm::engine::DriverRegistry&);
+# and adds each of the driver's names with its DriverInfo: the factory, the column types and
+# the DB OPEN defaults, all kept in the driver's folder (see engine/registry.h). A new driver
+# is its folder, this line and nothing in the engine core.
 function(vlm_register_driver target fn)
   set_property(GLOBAL APPEND PROPERTY VLM_DRIVER_TARGETS ${target})
   set_property(GLOBAL APPEND PROPERTY VLM_DRIVER_FUNCTIONS ${fn})
 endfunction()
 
-# Writes drivers.cpp calling every registered driver's function and builds vlm_drivers,
-# the library programs and tests link to get DriverRegistry::standard() filled.
+# Writes drivers.cpp calling every registered driver's function and builds vlm_drivers, the
+# library programs and tests link to get DriverRegistry::standard() filled. The engine core
+# does not link its drivers: drivers.cpp hands the core its filling function before main(),
+# and every target linking vlm_drivers keeps that object (the linker is told the symbol is
+# needed, as nothing else refers to it).
 function(vlm_generate_driver_list)
   get_property(targets GLOBAL PROPERTY VLM_DRIVER_TARGETS)
   get_property(fns GLOBAL PROPERTY VLM_DRIVER_FUNCTIONS)
@@ -17,7 +23,7 @@ function(vlm_generate_driver_list)
   set(calls "")
   foreach(fn IN LISTS fns)
     string(APPEND decls "void ${fn}(DriverRegistry&);\n")
-    string(APPEND calls "        ${fn}(r);\n")
+    string(APPEND calls "    ${fn}(r);\n")
   endforeach()
   set(out ${CMAKE_BINARY_DIR}/generated/drivers.cpp)
   file(CONFIGURE OUTPUT ${out} CONTENT
@@ -25,23 +31,20 @@ function(vlm_generate_driver_list)
 #include \"engine/registry.h\"
 namespace vlm::engine {
 ${decls}
-DriverRegistry& DriverRegistry::standard() {
-    static DriverRegistry r = [] {
-        DriverRegistry r;
-${calls}        return r;
-    }();
-    return r;
-}
+namespace {
+void fillStandardRegistry(DriverRegistry& r) {
+${calls}}
+}  // namespace
 }  // namespace vlm::engine
+
+extern \"C\" {
+extern const int vlm_build_drivers;
+const int vlm_build_drivers = (vlm::engine::DriverRegistry::setStandardInstaller(&vlm::engine::fillStandardRegistry), 1);
+}
 ")
   add_library(vlm_drivers STATIC ${out})
   target_link_libraries(vlm_drivers PUBLIC vlm_engine ${targets})
-  # The default session creates drivers through DriverRegistry::standard(): whoever links the
-  # engine gets the drivers of the build (a static-library cycle, which the linker resolves).
-  target_link_libraries(vlm_engine INTERFACE vlm_drivers)
-  # Objects pulled from a driver on the second pass may still need engine objects: repeat the
-  # cycle often enough for the longest chain (driver -> type map -> tracer).
-  set_property(TARGET vlm_engine PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
+  target_link_options(vlm_drivers INTERFACE "LINKER:--undefined=vlm_build_drivers")
 endfunction()
 
 # vlm_add_gtest(<name> SOURCES ... LIBS ... [LABELS label] [ENV A=1 B=2 ...] [FIXTURES fixture]): a

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "error.h"
+#include "registry.h"
 #include "session.h"
 
 namespace vlm::engine {
@@ -279,23 +280,7 @@ void Config::addMissingDefaults() {
 }
 
 std::vector<std::string> defaultDriverOpenParams(const std::string& driver) {
-    std::string d = upperAscii(driver);
-    if (d == "STANDARD") return {"PATH=", "DEFAULT DRIVER=PARADOX", "ENABLE BCD=FALSE"};
-    if (d == "SQLITE") return {"SERVER NAME=", "OPEN MODE=READ/WRITE", "SQLQRYMODE=", "LANGDRIVER="};
-    if (d == "INTRBASE" || d == "INTERBASE")
-        return {"SERVER NAME=", "USER NAME=SYSDBA", "OPEN MODE=READ/WRITE", "SCHEMA CACHE SIZE=8",
-                "LANGDRIVER=", "SQLQRYMODE=", "SQLPASSTHRU MODE=SHARED AUTOCOMMIT",
-                "SCHEMA CACHE TIME=-1", "MAX ROWS=-1", "BATCH COUNT=200", "ENABLE SCHEMA CACHE=FALSE",
-                "ENABLE BCD=FALSE", "BLOBS TO CACHE=64", "BLOB SIZE=32", "WAIT ON LOCKS=FALSE",
-                "COMMIT RETAIN=FALSE", "ROLE NAME="};
-    if (d == "POSTGRESQL")
-        return {"SERVER NAME=", "PORT=5432", "DATABASE NAME=", "USER NAME=", "LANGDRIVER=",
-                "SQLQRYMODE=", "MAX ROWS=-1", "BATCH COUNT=200"};
-    if (d == "ORACLE" || d == "MSSQL" || d == "SQLBASE" || d == "ODBC")
-        return {"SERVER NAME=", "USER NAME=", "ODBC DSN=", "ODBC DRIVER=", "CONNECT STRING=",
-                "DATABASE NAME=", "OPEN MODE=READ/WRITE", "LANGDRIVER=", "SQLQRYMODE=",
-                "SQLPASSTHRU MODE=SHARED AUTOCOMMIT", "MAX ROWS=-1", "BATCH COUNT=200"};
-    return {"SERVER NAME=", "USER NAME="};
+    return DriverRegistry::standard().openParams(driver);
 }
 
 std::string targetParamName(const std::string& driver) {
@@ -303,6 +288,11 @@ std::string targetParamName(const std::string& driver) {
 }
 
 void Config::ensureDriver(const std::string& driver, const std::string& description) {
+    ensureDriver(driver, description, defaultDriverOpenParams(driver));
+}
+
+void Config::ensureDriver(const std::string& driver, const std::string& description,
+                          const std::vector<std::string>& openParams) {
     std::string init = driverInitPath(driver);
     if (!hasSection(init)) {
         setValue(init, "VERSION", "1.0");
@@ -313,7 +303,7 @@ void Config::ensureDriver(const std::string& driver, const std::string& descript
     std::string open = driverOpenPath(driver);
     if (!hasSection(open)) {
         section(open);
-        mergeParams(open, defaultDriverOpenParams(driver));
+        mergeParams(open, openParams);
     }
 }
 

@@ -62,9 +62,11 @@ public:
     static Config defaults();
     // Adds what is missing of the built-in settings (sections and parameters), keeps the rest.
     void addMissingDefaults();
-    // Adds INIT and DB OPEN sections for a driver when absent (known drivers get their usual
-    // parameters, others a TYPE line with description).
+    // Adds INIT and DB OPEN sections for a driver when absent: DB OPEN gets openParams, or
+    // without them the parameters the driver registered (defaultDriverOpenParams).
     void ensureDriver(const std::string& driver, const std::string& description);
+    void ensureDriver(const std::string& driver, const std::string& description,
+                      const std::vector<std::string>& openParams);
 
     // Sections and parameters by path.
     static std::string normalizePath(const std::string& path);   // "\A\B", upper case
@@ -103,7 +105,9 @@ bool equalsNoCase(const std::string& a, const std::string& b);
 const std::vector<LanguageDriver>& builtinLanguageDrivers();
 const LanguageDriver* findLanguageDriver(const std::string& shortName);   // case-insensitive
 
-// The usual DB OPEN parameters of a driver name ("STANDARD", "INTRBASE", ...), in order.
+// The usual DB OPEN parameters of a driver name ("STANDARD", "INTRBASE", ...), in order: what
+// the driver gave with its registration in DriverRegistry::standard(), else the generic
+// "SERVER NAME=", "USER NAME=".
 std::vector<std::string> defaultDriverOpenParams(const std::string& driver);
 
 // Which alias parameter names the database target: "PATH" for "STANDARD", else "SERVER NAME".

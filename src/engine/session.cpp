@@ -123,9 +123,19 @@ struct Session::Impl {
     }
 };
 
+namespace {
+// A driver's DB OPEN defaults: what it registered with the session's registry; a driver added
+// there without them (a test's own factory) takes those of the build's driver of that name.
+std::vector<std::string> openParamsOf(const DriverRegistry& drivers, const std::string& driver) {
+    const DriverRegistry::DriverInfo* i = drivers.info(driver);
+    return i && !i->openParams.empty() ? i->openParams : defaultDriverOpenParams(driver);
+}
+}  // namespace
+
 Session::Session(DriverRegistry& drivers) : drivers_(drivers), impl_(std::make_unique<Impl>()) {
     impl_->persistent = Config::defaults();
-    for (const auto& d : drivers_.names()) impl_->persistent.ensureDriver(d, databaseType(d));
+    for (const auto& d : drivers_.names())
+        impl_->persistent.ensureDriver(d, databaseType(d), openParamsOf(drivers_, d));
 }
 
 Session::~Session() = default;
@@ -162,7 +172,7 @@ void Session::loadConfig(const std::string& path) {
     Config c;
     if (!c.loadFile(path, impl_->configErrors)) c = Config();
     c.addMissingDefaults();
-    for (const auto& d : drivers_.names()) c.ensureDriver(d, databaseType(d));
+    for (const auto& d : drivers_.names()) c.ensureDriver(d, databaseType(d), openParamsOf(drivers_, d));
     impl_->persistent = std::move(c);
 }
 
@@ -255,7 +265,7 @@ std::vector<std::string> Session::driverParams(const std::string& driver) {
     if (!impl_->persistent.hasSection(path)) {
         if (!drivers_.has(driver) && !impl_->persistent.hasSection(Config::driverInitPath(driver)))
             throw EngineError(ErrorCategory::Driver, errc::UnknownDriver, {"Unknown driver: " + driver});
-        return defaultDriverOpenParams(driver);
+        return openParamsOf(drivers_, driver);
     }
     return impl_->persistent.params(path);
 }

@@ -91,6 +91,8 @@ TFormOptions::TFormOptions(TPanels& panels, int filterSide, QWidget* parent)
     : QDialog(parent), panels_(panels), filterSide_(filterSide) {
     setObjectName(QStringLiteral("FormOptions"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The dialog works on the panels: it does not outlive them (and then takes nothing).
+    connect(&panels, &QObject::destroyed, this, [this] { delete this; });
     setWindowFlag(Qt::Window, true);
     setModal(false);
     setWindowTitle(tr2("Program Options", "Параметры программы"));

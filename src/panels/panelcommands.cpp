@@ -1,5 +1,5 @@
 // TPanels: the panels' keys, panel entry events, group selection, incremental search, sorting,
-// scopes and filter, view styles, dragging, packing and the table-list text.
+// scopes and filter, view styles, dragging, and the rebuild after the options dialog.
 #include "panels/panelcontroller.h"
 #include "engine/table.h"
 #include <QAction>
@@ -13,18 +13,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
-#include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "panels/formoptions.h"
 #include "panels/formsel.h"
 #include "panels/names.h"
-#include "panels/pack.h"
 #include "shell/language.h"
 #include "shell/qtext.h"
-#include "shell/textform.h"
-#include "shell/texthelpers.h"
 
 namespace vlm::panels {
 
@@ -362,58 +357,7 @@ void TPanels::setGridLines(bool on) {
     }
 }
 
-// --- Packing -----------------------------------------------------------------------------------------
-
-void TPanels::packTable() {
-    if (!fillCurrentTable()) return;
-    engine::Database& db = side(active()).db;
-    try {
-        if (db.isSqlBased()) return;
-    } catch (const std::exception&) {
-        // A database whose driver cannot be told is no dBase directory: nothing to pack.
-        return;
-    }
-    const TTableInfo& info = CurrentTable();
-    if (!askYesNo(toQ("Pack Table " + info.tableNameForCommands + " ?"))) return;
-    const shell::WorkResult r = prompts().runWork(toQ("Pack Table " + info.tableNameForCommands), [&](engine::Progress& p) {
-        packLocalTable(info.databaseName, info.tableNameForCommands, p);
-    });
-    // The designed message is the whole report: a failed or cancelled pack left the table as it
-    // was, and the user is told so without the engine's text.
-    showMessage(r.outcome == shell::WorkOutcome::Finished ? QStringLiteral("Packed Ok !") : QStringLiteral("Packed Failed !"));
-}
-
-// --- Table-list text ---------------------------------------------------------------------------------
-
-void TPanels::getTablesList() {
-    Side s = active();
-    fillCurrentTable();
-    const bool comments = settings_.showTableComments && (CurrentTable().serverKind == ServerKind::ORACLE ||
-                                                          CurrentTable().serverKind == ServerKind::SQLBASE);
-    QStringList lines;
-    for (int i = 0; i < itemCount(s); ++i) {
-        std::string caption = fromQ(itemCaption(s, i));
-        std::string line = shell::text::padRight(caption, " ", 40);
-        if (comments) line += " --> " + side(s).tables->comment(caption);
-        lines << toQ(line);
-    }
-    shell::TTextForm* editor = form_.newRichTextEditor();
-    editor->setDocumentName(toQ(programDir_) + (s == Side::Left ? QStringLiteral("LTables.rtf") : QStringLiteral("RTables.rtf")));
-    editor->editor()->setPlainText(lines.join(QLatin1Char('\n')));
-    editor->editor()->document()->setModified(false);
-}
-
-// --- Options ----------------------------------------------------------------------------------------
-
-void TPanels::openOptions(int filterSide) {
-    if (options_) {
-        options_->raise();
-        options_->activateWindow();
-        return;
-    }
-    options_ = new TFormOptions(*this, filterSide, &form_);
-    options_->show();
-}
+// --- Options ---------------------------------------------------------------------------------------
 
 void TPanels::optionsClosed(int filterSide) {
     rememberFocus();

@@ -120,19 +120,18 @@ TPanels::TPanels(shell::TForm1& form, std::string programDir)
     // The trace starts with execute, error, connect, transaction, data in and data out; the
     // options dialog shows and changes these flags.
     engine::Session::defaultSession().setTraceMask(1590);
-    registerPanelCommands(*this, form_.commands());
 }
 
 TPanels::~TPanels() {
-    // The select-database and options windows call back into this controller when they close:
-    // they go first, without their callbacks. The event filters on the main window's controls
-    // are dropped with this object.
+    // The select-database window calls back into this controller when it closes: it goes
+    // first, without its callbacks (the options dialog goes with this object's destruction,
+    // see TFormOptions). The event filters on the main window's controls are dropped with
+    // this object.
     if (select_) {
         select_->onChoose = nullptr;
         select_->onClosed = nullptr;
         delete select_.data();
     }
-    delete options_.data();
 }
 
 // --- Settings -------------------------------------------------------------------------------

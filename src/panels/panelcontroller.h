@@ -1,7 +1,8 @@
 // TPanels: the two panels of the main window bound to their databases. It owns DatabaseLeft
 // and DatabaseRight, the per-panel table lists and the settings, and carries out the panel
-// connection, the list builds, the panel entry, the keys and the panel commands on TForm1's
-// panel widgets. One instance per main window; UI thread only.
+// connection, the list builds, the panel entry, the keys, search, sorting and view styles on
+// TForm1's panel widgets; commands beside these (pack, table-list text, options) are in
+// paneltools.h. One instance per main window; UI thread only.
 //   auto panels = std::make_unique<TPanels>(form, programDir);  panels->loadSettings(shell);
 #pragma once
 
@@ -14,7 +15,6 @@
 #include <memory>
 #include <string>
 
-#include "panels/formoptions.h"
 #include "panels/formselectdb.h"
 #include "panels/panelstate.h"
 #include "panels/settings.h"
@@ -30,7 +30,6 @@ class QAbstractItemView;
 
 namespace vlm::panels {
 
-class TFormOptions;
 class TFormSelectDB;
 
 using shell::Side;
@@ -101,9 +100,7 @@ public:
     ViewStyle viewStyle() const { return view_; }
     void setGridLines(bool on);
     bool gridLines() const { return gridLines_; }
-    void packTable();
-    void getTablesList();
-    void openOptions(int filterSide = -1);   // -1: every page; 0 left, 1 right: filter mode
+    // The options dialog closed (paneltools.h opens it): the panels it showed are rebuilt.
     void optionsClosed(int filterSide);
 
     // Key preview: true when the key was handled.
@@ -118,6 +115,7 @@ public:
     QString itemCaption(Side s, int index) const;
     Side active() const { return form_.activePanel(); }
     shell::TForm1& form() { return form_; }
+    const std::string& programDir() const { return programDir_; }
 
     // Messages, questions, errors and long work go through the main window's prompts.
     shell::Prompts& prompts() { return form_.prompts(); }
@@ -131,7 +129,6 @@ public:
     std::function<bool(const QString& database, std::string& user, std::string& password)> runLogin;
 
     QString lastSelectionMask = QStringLiteral("*");
-    TFormOptions* optionsDialog() const { return options_; }
     TFormSelectDB* selectDialog() const { return select_; }
 
 protected:
@@ -170,14 +167,14 @@ private:
     bool gridLines_ = false;
     bool searching_ = false;
     bool selectionCountPending_ = false;
-    QPointer<TFormOptions> options_;
     QPointer<TFormSelectDB> select_;
     QMetaObject::Connection searchConnection_;
     QLabel* sqlEditorFont_ = nullptr;
 };
 
 // The panels' commands (the Left and Right menus, scopes, sorting, view styles, search, group
-// selection, options, packing, the table-list text) registered on the main window.
+// selection) registered on the main window; packing, the table-list text and the options
+// dialog register beside them (paneltools.h).
 void registerPanelCommands(TPanels& panels, shell::CommandRegistry& commands);
 
 }  // namespace vlm::panels

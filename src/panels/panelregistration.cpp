@@ -17,21 +17,13 @@ void registerPanelCommands(TPanels& p, shell::CommandRegistry& commands) {
         commands.add(c.allSystables, [&p, s] { p.setScope(s, Scope::AllTables); });
         commands.add(c.allTables, [&p, s] { p.setScope(s, Scope::AllUsersTables); });
         commands.add(c.userTables, [&p, s] { p.setScope(s, Scope::UserTables); });
-        commands.add(c.setFilter, [&p, &form, s] {
-            // The check follows the filter setting; the dialog changes it.
-            form.setChecked(sideCommands(s).setFilter, p.panelSettings(s).filterOn);
-            p.openOptions(s == Side::Left ? 0 : 1);
-        });
         commands.add(c.reRead, [&p, s] { p.reRead(s); });
         commands.add(c.selectDatabase, [&p, s] { p.selectDatabase(s); });
         commands.add(c.disconnect, [&p, s] { p.disconnectPanel(s, false); });
     }
-    commands.add(cmd::PackDbaseTable1, [&p] { p.packTable(); });
-    commands.add(cmd::GetTablesList1, [&p] { p.getTablesList(); });
     commands.add(cmd::SelectGroup1, [&p] { p.groupSelect(p.active(), true); });
     commands.add(cmd::Removeselect1, [&p] { p.groupSelect(p.active(), false); });
     commands.add(cmd::Searchtable1, [&p] { p.startSearch(); });
-    commands.add({cmd::NProgramoptions, cmd::BSetOptions}, [&p] { p.openOptions(-1); });
     commands.add({cmd::Icon1, cmd::BLarge}, [&p] { p.setViewStyle(ViewStyle::Icon); });
     commands.add({cmd::SmallIcon1, cmd::BSmall}, [&p] { p.setViewStyle(ViewStyle::SmallIcon); });
     commands.add({cmd::List1, cmd::BList}, [&p] { p.setViewStyle(ViewStyle::List); });

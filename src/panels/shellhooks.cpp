@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "panels/demodata.h"
+#include "panels/paneltools.h"
 #include "panels/settings.h"
 #include "shell/formmain.h"
 #include "shell/language.h"
@@ -30,6 +31,8 @@ public:
         std::string dir = shell::fromQ(form.programDir());
         panels_ = new TPanels(form, dir);
         form.setProperty("vlmPanels", QVariant::fromValue(static_cast<QObject*>(panels_)));
+        registerPanelCommands(*panels_, form.commands());
+        registerPanelTools(*panels_, form.commands());
         const bool firstStart = ::access(settingsReadPath(dir).c_str(), F_OK) != 0;
         panels_->loadSettings(s);
         if (firstStart) {

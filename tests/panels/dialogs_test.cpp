@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -34,6 +35,7 @@
 #include "panels/formoptions.h"
 #include "panels/formselectdb.h"
 #include "panels/formats.h"
+#include "panels/paneltools.h"
 #include "panels/settings.h"
 #include "panels/shellhooks.h"
 #include "recordingprompts.h"
@@ -99,8 +101,7 @@ class PanelsDialogsTest : public QObject {
         return panels_->selectDialog();
     }
     TFormOptions* openOptions(int filterSide = -1) {
-        panels_->openOptions(filterSide);
-        return panels_->optionsDialog();
+        return panels::openOptionsDialog(*panels_, filterSide);
     }
     void settle() {
         for (int i = 0; i < 5; ++i) QApplication::processEvents();
@@ -302,7 +303,7 @@ private slots:
                 (o->*r.box)->setChecked(!start);
                 o->BExitClick();
                 settle();
-                QVERIFY2(!panels_->optionsDialog(), r.name);
+                QVERIFY2(!panels::optionsDialogOf(*form_), r.name);
                 QVERIFY2(r.value(*panels_) == !start, r.name);
             }
         }
@@ -530,6 +531,26 @@ private slots:
         panels_->settings().right.filter.clear();
         panels_->reRead(Side::Right);
         QVERIFY(panels_->itemCount(Side::Right) > 0);
+    }
+
+    // One dialog per main window, whichever control opens it; it goes with the panels it works
+    // on, without taking anything into them on the way.
+    void optionsDialogIsOneAndGoesWithThePanels() {
+        QVERIFY(form_->commands().trigger(shell::cmd::BSetOptions));
+        QPointer<TFormOptions> o = panels::optionsDialogOf(*form_);
+        QVERIFY(o);
+        QVERIFY(form_->commands().trigger(shell::cmd::NProgramoptions));
+        QVERIFY(form_->commands().trigger(shell::cmd::SetFilterRight));
+        QCOMPARE(form_->findChildren<TFormOptions*>().size(), 1);
+        QCOMPARE(o->filterSide(), -1);
+        o->CBLeftFilter->setChecked(!panels_->settings().left.filterOn);
+        bool goneWithThePanels = false;
+        connect(panels_, &QObject::destroyed, this, [&] { goneWithThePanels = o.isNull(); });
+        open();   // a new main window: the old one and its panels go
+        QVERIFY(goneWithThePanels);
+        QVERIFY(!o);
+        QVERIFY(!panels::optionsDialogOf(*form_));
+        QVERIFY(messages_.isEmpty());
     }
 };
 

@@ -22,6 +22,7 @@
 #include "engine/drivers/local/dir/demo.h"
 #include "panels/formoptions.h"
 #include "panels/formsel.h"
+#include "panels/paneltools.h"
 #include "panels/passworddlg.h"
 #include "panels/settings.h"
 #include "panels/shellhooks.h"
@@ -220,12 +221,12 @@ private slots:
         QVERIFY(dbf >= 0);
         panels_->tree(Side::Left)->setCurrentItem(panels_->tree(Side::Left)->topLevelItem(dbf));
         messages_.clear();
-        panels_->packTable();
+        QVERIFY(form_->commands().trigger(shell::cmd::PackDbaseTable1));
         QCOMPARE(messages_, QStringList{QStringLiteral("Packed Ok !")});
         // A table that cannot be opened reports the failure.
         fs::remove(panels_->tableList(Side::Left).fileName(all[dbf].toStdString()));
         messages_.clear();
-        panels_->packTable();
+        QVERIFY(form_->commands().trigger(shell::cmd::PackDbaseTable1));
         QCOMPARE(messages_, QStringList{QStringLiteral("Packed Failed !")});
         panels_->reRead(Side::Left);
     }
@@ -244,8 +245,8 @@ private slots:
     }
 
     void optionsFilterMode() {
-        panels_->openOptions(0);
-        panels::TFormOptions* o = panels_->optionsDialog();
+        QVERIFY(form_->commands().trigger(shell::cmd::SetFilterLeft));
+        panels::TFormOptions* o = panels::optionsDialogOf(*form_);
         QVERIFY(o);
         int visible = 0;
         for (int i = 0; i < o->PageControl1->count(); ++i) visible += o->PageControl1->isTabVisible(i) ? 1 : 0;
@@ -261,8 +262,8 @@ private slots:
         QVERIFY(panels_->settings().left.filterOn);
         QVERIFY(form_->action(QStringLiteral("SetFilterLeft"))->isChecked());
         // BExit takes it; the left panel is rebuilt with the filter: nothing is named ZZZ.
-        panels_->openOptions(0);
-        o = panels_->optionsDialog();
+        QVERIFY(form_->commands().trigger(shell::cmd::SetFilterLeft));
+        o = panels::optionsDialogOf(*form_);
         o->ELeftFilter->setText(QStringLiteral("ZZZ"));
         o->BExitClick();
         QApplication::processEvents();

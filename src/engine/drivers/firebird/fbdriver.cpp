@@ -4,6 +4,7 @@
 // ISC_USER and ISC_PASSWORD of the environment, as Firebird's own tools take them.
 #include "engine/drivers/firebird/fbconnection.h"
 #include "engine/registry.h"
+#include "fbrows.h"
 
 namespace vlm::engine {
 namespace firebird {
@@ -23,8 +24,8 @@ public:
 
 void registerFirebirdDriver(DriverRegistry& registry) {
     auto make = [] { return std::unique_ptr<Driver>(new firebird::FbDriver); };
-    registry.add("INTRBASE", make);
-    registry.add("INTERBASE", make);
+    registry.add("INTRBASE", firebird::driverRows(make));
+    registry.add("INTERBASE", firebird::driverRows(make));
 }
 
 }  // namespace vlm::engine

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "engine/registry.h"
+#include "odbcrows.h"
 #include "odbcconnection.h"
 
 namespace vlm::engine::odbc {
@@ -112,6 +113,6 @@ private:
 namespace vlm::engine {
 void vlm_register_odbc_driver(DriverRegistry& r) {
     for (const char* n : {"ODBC", "ORACLE", "MSSQL", "SQLBASE"})
-        r.add(n, [n] { return std::make_unique<odbc::OdbcDriver>(n); });
+        r.add(n, odbc::driverRows(n, [n] { return std::make_unique<odbc::OdbcDriver>(n); }));
 }
 }  // namespace vlm::engine

@@ -12,6 +12,7 @@
 
 #include "engine/error.h"
 #include "engine/registry.h"
+#include "pgrows.h"
 #include "pgconnection.h"
 #include "pgsupport.h"
 
@@ -155,6 +156,6 @@ public:
 
 namespace vlm::engine {
 void vlm_register_postgres_driver(DriverRegistry& r) {
-    r.add("POSTGRESQL", [] { return std::make_unique<postgres::PgDriver>(); });
+    r.add("POSTGRESQL", postgres::driverRows([] { return std::make_unique<postgres::PgDriver>(); }));
 }
 }  // namespace vlm::engine

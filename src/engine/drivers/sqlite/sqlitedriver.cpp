@@ -1,6 +1,7 @@
 // The SQLite driver: "SQLITE", SQLite database files.
 #include "connection.h"
 #include "engine/registry.h"
+#include "sqliterows.h"
 
 namespace vlm::engine {
 namespace sqlite {
@@ -17,7 +18,7 @@ public:
 }  // namespace sqlite
 
 void registerSqliteDriver(DriverRegistry& r) {
-    r.add("SQLITE", [] { return std::make_unique<sqlite::SqliteDriver>(); });
+    r.add("SQLITE", sqlite::driverRows([] { return std::make_unique<sqlite::SqliteDriver>(); }));
 }
 
 }  // namespace vlm::engine

@@ -1,6 +1,7 @@
 // The directory connection: table list, table cursors and the table services over TableFile.
 #include "engine/drivers/local/pathutil.h"
 #include "localdriver.h"
+#include "localrows.h"
 
 #include <algorithm>
 #include <numeric>
@@ -658,6 +659,6 @@ void registerLocalFormats() {
 namespace vlm::engine {
 void registerLocalDriver(DriverRegistry& registry) {
     local::registerLocalFormats();
-    registry.add("STANDARD", [] { return std::make_unique<local::LocalDriver>(); });
+    registry.add("STANDARD", local::driverRows([] { return std::make_unique<local::LocalDriver>(); }));
 }
 }  // namespace vlm::engine
