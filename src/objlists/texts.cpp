@@ -418,6 +418,15 @@ std::string indexColumnsSql(ServerKind kind) {
     }
 }
 
+std::string connectionProbeSql(ServerKind kind) {
+    switch (kind) {
+    case K::ORACLE: return "select 1 from DUAL";
+    case K::INTERBASE: return "select 1 from RDB$DATABASE";
+    case K::SQLBASE: return "select count(*) from SYSADM.SYSTABLES";
+    default: return "select 1";
+    }
+}
+
 std::string functionArgumentsSql(int dialect) {
     std::string s = "SELECT F.RDB$ARGUMENT_POSITION, F.RDB$MECHANISM, F.RDB$FIELD_TYPE, F.RDB$FIELD_LENGTH,\n"
                     "F.RDB$FIELD_SUB_TYPE, F.RDB$FIELD_SCALE, T.RDB$TYPE_NAME";

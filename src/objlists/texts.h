@@ -68,6 +68,9 @@ void buildDetailText(ListKind list, const TextContext& context, const CatalogRow
 inline constexpr const char* kInterbaseDialectSql = "select MON$SQL_DIALECT from MON$DATABASE";
 int interbaseDialect(CatalogReader& reader);
 
+// A cheap statement that tells whether the connection still answers.
+std::string connectionProbeSql(ServerKind kind);
+
 // --- Detail queries -------------------------------------------------------------------------------
 
 std::string indexColumnsSql(ServerKind kind);
