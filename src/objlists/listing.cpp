@@ -15,6 +15,20 @@ std::string rtrim(std::string s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n')) s.pop_back();
     return s;
 }
+// One cell on one line: tab, line feed, carriage return and backslash escaped as the dump does.
+std::string cell(const std::string& s) {
+    std::string out;
+    for (char c : rtrim(s)) {
+        switch (c) {
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\\': out += "\\\\"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
 }  // namespace
 
 ServerKind serverKindOf(engine::Database& db) { return panels::serverKindOfDriver(db.driverName()); }
@@ -71,7 +85,7 @@ std::vector<std::string> listText(const ObjectList& list) {
         bool first = true;
         for (std::size_t i = 0; i < cells.size(); ++i) {
             if (i < list.visible.size() && !list.visible[i]) continue;
-            s += (first ? "" : "\t") + rtrim(cells[i]);
+            s += (first ? "" : "\t") + cell(cells[i]);
             first = false;
         }
         out.push_back(s);

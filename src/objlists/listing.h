@@ -27,7 +27,8 @@ int nameColumn(ListKind list, ServerKind kind);
 
 // Throws the engine's error; an unsupported kind throws the "Not Supported" message.
 ObjectList readObjectList(engine::Database& db, ListKind list, bool showSystem);
-// The rows as text: the visible columns, tab-separated, names trimmed.
+// The rows as text: the visible columns, tab-separated, blanks at the end dropped, and a tab,
+// line feed, carriage return or backslash in a value written as \t, \n, \r, \\.
 std::vector<std::string> listText(const ObjectList& list);
 // The detail text (both panes, the statement pane last) of the row whose name column is name
 // (blanks at the end ignored); throws an engine error when there is none.
