@@ -350,7 +350,7 @@ std::vector<std::string> functionDeclaration(const TextContext& c, const Catalog
         const int type = int(toInt(at(a, 2))), length = int(toInt(at(a, 3))), sub = int(toInt(at(a, 4))),
                   scale = int(toInt(at(a, 5)));
         if (!fb) return interbaseTypeText(type, sub, length, scale, true);
-        return firebirdTypeText({type, sub, length, scale, int(toInt(at(a, 7))), 0});
+        return firebirdTypeText({type, sub, length, scale, int(toInt(at(a, 7))), int(toInt(at(a, 8)))});
     };
     std::vector<std::string> out{"DECLARE EXTERNAL FUNCTION " + trim(row.at(0))};
     std::string argLine, returns;
@@ -364,8 +364,7 @@ std::vector<std::string> functionDeclaration(const TextContext& c, const Catalog
             if (!fb || returnPosition == 0) continue;
         }
         std::string arg = typeText(a);
-        if (fb && toInt(at(a, 1)) == 0) arg += " BY VALUE";
-        else if (fb && toInt(at(a, 1)) == 2) arg += " BY DESCRIPTOR";
+        if (fb && toInt(at(a, 1)) == 2) arg += " BY DESCRIPTOR";
         argLine += arg + ", ";
     }
     if (!trim(argLine).empty()) out.push_back(argLine.substr(0, argLine.size() - 2));
@@ -430,7 +429,7 @@ std::string connectionProbeSql(ServerKind kind) {
 std::string functionArgumentsSql(int dialect) {
     std::string s = "SELECT F.RDB$ARGUMENT_POSITION, F.RDB$MECHANISM, F.RDB$FIELD_TYPE, F.RDB$FIELD_LENGTH,\n"
                     "F.RDB$FIELD_SUB_TYPE, F.RDB$FIELD_SCALE, T.RDB$TYPE_NAME";
-    if (dialect >= 3) s += ", F.RDB$FIELD_PRECISION";
+    if (dialect >= 3) s += ", F.RDB$FIELD_PRECISION, F.RDB$CHARACTER_LENGTH";
     return s + "\nFROM RDB$FUNCTION_ARGUMENTS F, RDB$TYPES T\nWHERE F.RDB$FUNCTION_NAME= :FUNCTION_NAME\n"
                "AND (T.RDB$TYPE= F.RDB$FIELD_TYPE) AND (T.RDB$FIELD_NAME='RDB$FIELD_TYPE')\n"
                "ORDER BY F.RDB$ARGUMENT_POSITION";

@@ -183,7 +183,7 @@ struct FirebirdDomain {
 std::vector<std::string> domainStatement(const TextContext& context, const CatalogRow& row,
                                          const FirebirdDomain* firebird = nullptr);
 // The function's argument rows (position, mechanism, type, length, sub-type, scale, type name
-// [, precision]); empty: no text.
+// [, precision, character length]); empty: no text.
 std::vector<std::string> functionDeclaration(const TextContext& context, const CatalogRow& row, const Rows& arguments);
 std::vector<std::string> exceptionStatement(const TextContext& context, const CatalogRow& row);
 

@@ -165,12 +165,12 @@ TEST(Texts, DomainsFunctionsAndExceptions) {
 
     CatalogRow fn = row({"F_LOWER", "ib_udf", "IB_UDF_lower", "0"});
     Rows args{{"0", "-1", "40", "255", "0", "0", "CSTRING", ""}, {"1", "1", "40", "255", "0", "0", "CSTRING", ""},
-              {"2", "0", "8", "4", "0", "0", "LONG", ""}};
+              {"2", "2", "8", "4", "0", "0", "LONG", ""}};
     EXPECT_EQ(functionDeclaration({K::INTERBASE, 1}, fn, args),
               (Lines{"DECLARE EXTERNAL FUNCTION F_LOWER", "CSTRING(255), INTEGER", "RETURNS CSTRING(255) FREE_IT",
                      "ENTRY_POINT \"IB_UDF_lower\"", "MODULE_NAME \"ib_udf\""}));
     EXPECT_EQ(functionDeclaration({K::INTERBASE, 3}, fn, args),
-              (Lines{"DECLARE EXTERNAL FUNCTION F_LOWER", "CSTRING(255), INTEGER BY VALUE", "RETURNS CSTRING(255) FREE_IT",
+              (Lines{"DECLARE EXTERNAL FUNCTION F_LOWER", "CSTRING(255), INTEGER BY DESCRIPTOR", "RETURNS CSTRING(255) FREE_IT",
                      "ENTRY_POINT 'IB_UDF_lower'", "MODULE_NAME 'ib_udf'"}));
     Rows byValue{{"0", "0", "27", "8", "0", "0", "DOUBLE", ""}};
     EXPECT_EQ(functionDeclaration({K::INTERBASE, 1}, row({"F_ABS", "m", "e", "0"}), byValue),
