@@ -8,12 +8,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -200,7 +202,10 @@ bool TFormOObj::openList() {
             if (auto w = layout.widths.find(i); w != layout.widths.end()) f.setDisplayWidth(w->second);
         }
         DBGrid1->setDataset(Query1.get());
-        if (asCreate) DBGrid1->datasetModel()->calculatedCell = [this](long long row, int) { return indexCreateCell(row); };
+        if (asCreate) {
+            DBGrid1->datasetModel()->calculatedCell = [this](long long row, int) { return indexCreateCell(row); };
+            DBGrid1->horizontalHeader()->setStretchLastSection(true);   // the statements take the width
+        }
         DBGrid1->reload();   // the first row's text
         loading_ = false;
     } catch (const std::exception& e) {
@@ -241,10 +246,8 @@ QVariant TFormOObj::indexCreateCell(long long r) {
         const engine::Row* row = Query1->rowAt(r);
         if (!row) return {};
         CatalogRow c;
-        for (std::size_t i = 0; i < 5 && i < row->values.size(); ++i) {
-            const engine::Value& x = row->values[i];
-            c.values.push_back(datawin::TDatasetModel::cellText(Query1->field(int(i)), x).toStdString());
-        }
+        for (std::size_t i = 0; i < 5 && i < row->values.size(); ++i)
+            c.values.push_back(row->values[i].isNull() ? std::string() : row->values[i].asText());
         v = toQ(indexCreateText(c));
     } catch (const std::exception& e) {
         // A cell is painted, not commanded: its statement shows the error instead.
@@ -271,7 +274,6 @@ bool TFormOObj::reconnectIfNeeded() {
     }
     const std::int64_t at = Query1->recNo();
     try {
-        DBGrid1->setDataset(nullptr);
         Query1->close();
         db_->close();
         db_->open();
@@ -279,15 +281,12 @@ bool TFormOObj::reconnectIfNeeded() {
         Query1->open();
         if (at > 1) Query1->setRecNo(at);
         createCells_.clear();
-        DBGrid1->setDataset(Query1.get());
-        if (list_ == ListKind::Indexes && context_.indexAsCreate)
-            DBGrid1->datasetModel()->calculatedCell = [this](long long row, int) { return indexCreateCell(row); };
-        DBGrid1->reload();
+        DBGrid1->reload();   // builds the row's text
     } catch (const std::exception& e) {
+        DBGrid1->reload();
         failed(e);
-        return false;
     }
-    return false;   // the reload has built the row's text
+    return false;
 }
 
 void TFormOObj::DBGrid1Scrolled() {
@@ -297,7 +296,13 @@ void TFormOObj::DBGrid1Scrolled() {
     if (list_ == ListKind::Indexes && context_.indexAsCreate) return;
     const Panes p = panes(list_, context_.indexAsCreate);
     if (!p.memo1 && !p.memoIndex) return;
-    if (!reconnectIfNeeded()) return;
+    if (reconnect_) {
+        // Not inside the grid's row change: reopening the list resets the grid's model.
+        QTimer::singleShot(0, this, [this] {
+            if (reconnectIfNeeded()) DBGrid1Scrolled();
+        });
+        return;
+    }
     Memo1->clear();
     MemoIndex->clear();
     if (Query1->isEmpty()) return;
