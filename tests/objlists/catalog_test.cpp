@@ -109,6 +109,25 @@ TEST(Firebird, ListsAndTextsOfEveryInterbaseObject) {
     EXPECT_THROW(readObjectList(db, ListKind::Synonyms, false), engine::EngineError);
 }
 
+TEST(Firebird, ADialectOneDatabaseKeepsTheOldTexts) {
+    if (!hasFirebird()) GTEST_SKIP() << "Firebird is not part of this build";
+    const std::string file = scratch("dialect1") + "/d1.fdb";
+    int status = -1;
+    std::string out = test::run("echo \"SET SQL DIALECT 1; CREATE DATABASE '" + file +
+                                    "' USER 'SYSDBA' PASSWORD 'masterkey'; CREATE DOMAIN D_PRICE AS NUMERIC(9,2) DEFAULT 0 "
+                                    "NOT NULL; CREATE EXCEPTION E_OLD 'Old one'; COMMIT;\" | isql-fb -q",
+                                &status);
+    ASSERT_EQ(status, 0) << out;
+    engine::Database db;
+    db.setDatabaseName("INTRBASE:" + file);
+    db.params() = {"USER NAME=SYSDBA", "PASSWORD=masterkey"};
+    db.open();
+    EXPECT_EQ(readObjectList(db, ListKind::Domains, false).dialect, 1);
+    EXPECT_EQ(objectText(db, ListKind::Domains, "D_PRICE", false),
+              (Lines{"CREATE DOMAIN D_PRICE AS", "INTEGER", "NOT NULL", "DEFAULT 0"}));
+    EXPECT_EQ(objectText(db, ListKind::Exceptions, "E_OLD", false), (Lines{"CREATE EXCEPTION E_OLD", "\"Old one\""}));
+}
+
 TEST(Firebird, DefinitionTextsRunAgainEmbedded) {
     if (!hasFirebird()) GTEST_SKIP() << "Firebird is not part of this build";
     const std::string dir = scratch("roundtrip");
