@@ -78,7 +78,7 @@ TEST(Firebird, ListsAndTextsOfEveryInterbaseObject) {
     struct { ListKind list; const char* name; Lines text; } cases[] = {
         {ListKind::Domains, "D_MONEY", {"CREATE DOMAIN D_MONEY AS", "NUMERIC(9,2)", "DEFAULT 0", "NOT NULL", "CHECK (VALUE >= 0)"}},
         {ListKind::Domains, "D_RATE", {"CREATE DOMAIN D_RATE AS", "DECIMAL(18,4)", "DEFAULT 1.5"}},
-        {ListKind::Domains, "D_CODE", {"CREATE DOMAIN D_CODE AS", "CHAR(3) CHARACTER SET WIN1251", "NOT NULL"}},
+        {ListKind::Domains, "D_CODE", {"CREATE DOMAIN D_CODE AS", "CHAR(3) CHARACTER SET UNICODE_FSS", "NOT NULL"}},
         {ListKind::Domains, "D_MATRIX", {"CREATE DOMAIN D_MATRIX AS", "INTEGER[1:10,0:2]"}},
         {ListKind::Domains, "D_NOTE", {"CREATE DOMAIN D_NOTE AS", "BLOB SUB_TYPE 1"}},
         {ListKind::Exceptions, "E_BAD", {"CREATE EXCEPTION E_BAD", "'It''s bad'"}},
