@@ -22,6 +22,9 @@
 #include "panels/shellhooks.h"
 #define VLM_PANEL_HOOKS 1
 #endif
+#ifdef VLM_HAVE_OBJLISTS
+#include "objlists/commands.h"
+#endif
 #ifdef VLM_HAVE_TABLEINFO
 #include "tableinfo/commands.h"
 #endif
@@ -69,6 +72,9 @@ int main(int argc, char** argv) {
 
     QString programDir = QDir::cleanPath(QCoreApplication::applicationDirPath()) + QLatin1Char('/');
     // The windows' commands: F2, F3, F4, Alt+F8 and the rest, on the main window's ids.
+#ifdef VLM_HAVE_OBJLISTS
+    vlm::shell::TForm1::addCommandProvider(&vlm::objlists::registerCommands);
+#endif
 #ifdef VLM_HAVE_TABLEINFO
     vlm::shell::TForm1::addCommandProvider(&vlm::tableinfo::registerCommands);
 #endif

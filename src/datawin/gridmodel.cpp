@@ -170,6 +170,7 @@ QVariant TDatasetModel::data(const QModelIndex& index, int role) const {
     }
     try {
         if (current) return cellText(f, f.value());   // the edit buffer
+        if (f.calculated()) return calculatedCell ? calculatedCell(r, col) : QVariant();
         const engine::Row* row = ds_->rowAt(r);
         if (!row || std::size_t(col) >= row->values.size()) return {};
         return cellText(f, row->values[std::size_t(col)]);

@@ -33,6 +33,9 @@ public:
     void setColorDeleted(bool on) { colorDeleted_ = on; }
     // The column's title in place of the field's display label (the sort marks); empty: none.
     void setTitleOverride(int column, const QString& title);
+    // The cell of a calculated field on a shown row (the dataset calculates only its current
+    // record); without it those cells stay empty.
+    std::function<QVariant(long long row, int field)> calculatedCell;
     // Errors of setData (a refused post); the row stays in edit with the typed values.
     std::function<void(const QString&)> onError;
 

@@ -16,6 +16,7 @@
 #include "engine/identifiers.h"
 #include "engine/session.h"
 #include "engine/table.h"
+#include "objlists/listing.h"
 #include "tableinfo/catalog.h"
 #include "transfer/compare.h"
 #include "transfer/transfer.h"
@@ -35,6 +36,9 @@ const char* kUsage =
     "  copy SRCDB TABLE DSTDB [NEW]   copy TABLE into DSTDB (created or replaced) as NEW or TABLE;\n"
     "                                 plain names of columns, indexes and TABLE take DSTDB's case\n"
     "  ddl DB TABLE                   the CREATE TABLE script and index statements (a view's source)\n"
+    "  objects DB [KIND [NAME]]       the server object kinds of DB; the list of one KIND (indexes,\n"
+    "                                 triggers, domains, ...; --system: with system objects); with\n"
+    "                                 NAME the object's definition text\n"
     "  alias add NAME DRIVER [PARAM=VALUE ...]\n"
     "  alias delete NAME\n"
     "  alias list                     aliases of the configuration file and their drivers\n"
@@ -361,6 +365,30 @@ int cmdDdl(Session&, const Options& o, std::FILE* out, std::FILE* err) {
     return 0;
 }
 
+int cmdObjects(const Options& o, std::FILE* out) {
+    need(o, 2, 4, "objects DB [KIND [NAME]]");
+    Database db;
+    db.setDatabaseName(o.words[1]);
+    db.params() = o.login();
+    db.open();
+    const objlists::ServerKind kind = objlists::serverKindOf(db);
+    std::string text;
+    if (o.words.size() == 2) {
+        for (objlists::ListKind k : objlists::listKindsOf(kind)) text += std::string(objlists::commandWord(k)) + "\n";
+        std::fputs(text.c_str(), out);
+        return 0;
+    }
+    auto list = objlists::listKindOfWord(o.words[2]);
+    if (!list) throw UsageError{"unknown object kind " + o.words[2]};
+    if (!objlists::supported(*list, kind))
+        throw EngineError(ErrorCategory::Sql, std::string(objlists::kNotSupportedEn));
+    const auto lines = o.words.size() == 3 ? objlists::listText(objlists::readObjectList(db, *list, o.system))
+                                           : objlists::objectText(db, *list, o.words[3], o.system);
+    for (const auto& l : lines) text += l + "\n";
+    std::fputs(text.c_str(), out);
+    return 0;
+}
+
 int cmdAlias(Session& s, const Options& o, std::FILE* out) {
     if (o.words.size() < 2) throw UsageError{"usage: vlmtool alias add|delete|list ..."};
     const std::string& sub = o.words[1];
@@ -422,6 +450,7 @@ int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         if (cmd == "export") return cmdExport(s, o, out, err);
         if (cmd == "import") return cmdImport(s, o, out, err);
         if (cmd == "compare") return cmdCompare(s, o, out, err);
+        if (cmd == "objects") return cmdObjects(o, out);
         throw UsageError{"unknown command " + cmd};
     } catch (const UsageError& u) {
         if (u.help) {
