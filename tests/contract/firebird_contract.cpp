@@ -80,7 +80,11 @@ const vlm::contract::Backend* firebird() {
 #endif
         };
         b.params = login();
-        b.seekingTables = false;   // table cursors read forwards by RDB$DB_KEY order
+#ifdef FB_ON_SERVER
+        // Firebird 3's network protocol has no scrollable cursors: results read forwards there.
+        b.seekingTables = false;
+        b.seekingQueries = false;
+#endif
         b.liveQueries = false;     // RequestLive query results are read-only here
         b.storedProcedures = true;
         // Executable: execProc takes the outputs of an executable procedure.
