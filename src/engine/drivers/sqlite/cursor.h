@@ -79,6 +79,7 @@ public:
     const std::vector<FieldDef>& fields() const override { return fields_; }
     bool fetch(std::size_t maxRows, std::vector<Row>& out) override;
     std::int64_t rowCount() override;
+    std::int64_t countKnown() override { return rowCount(); }   // SQLite counts a table's b-tree
     bool seek(std::int64_t index) override;
 
     bool canModify() const override { return writer_ != nullptr; }
