@@ -80,11 +80,10 @@ const vlm::contract::Backend* firebird() {
 #endif
         };
         b.params = login();
-#ifdef FB_ON_SERVER
-        // Firebird 3's network protocol has no scrollable cursors: results read forwards there.
+        // Results read forwards: Firebird 3's scrollable cursors buffer the whole result at the
+        // first fetch, and its network protocol has none.
         b.seekingTables = false;
         b.seekingQueries = false;
-#endif
         b.liveQueries = false;     // RequestLive query results are read-only here
         b.storedProcedures = true;
         // Executable: execProc takes the outputs of an executable procedure.

@@ -121,9 +121,10 @@ std::unique_ptr<Cursor> FbStatement::execute() {
 
         if (type_ == isc_info_sql_stmt_select || type_ == isc_info_sql_stmt_select_for_upd) {
             auto out = std::make_unique<OutputMessage>((*stmt_)->getOutputMetadata(&st));
-            // Scrollable, so that a grid can give up rows and read them again; SELECT ... FOR
-            // UPDATE reads forward, row by row as it locks.
-            bool scroll = type_ == isc_info_sql_stmt_select;
+            // Read forward: Firebird 3 evaluates and buffers every row of a scrollable cursor
+            // (in the embedded engine, in this process) at its first fetch, and its network
+            // protocol has none. FbCursor positions where a scrollable result is opened.
+            bool scroll = false;
             Ref<Firebird::IResultSet> rs;
             if (scroll) {
                 try {

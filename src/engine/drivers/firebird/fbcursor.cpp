@@ -50,9 +50,10 @@ bool FbCursor::fetch(std::size_t maxRows, std::vector<Row>& out) {
 }
 
 bool FbCursor::seek(std::int64_t row) {
+    if (!scrollable_) return false;   // forward only: the reader keeps what it read
     row = std::max<std::int64_t>(row, 0);
-    if (row == pos_ && (probed_ || !scrollable_)) return true;
-    if (!scrollable_ || !rs_ || !tra_->active() || row > INT32_MAX) return false;
+    if (row == pos_ && probed_) return true;
+    if (!rs_ || !tra_->active() || row > INT32_MAX) return false;
     if (end_ >= 0) row = std::min(row, end_);
     // fetchAbsolute(n) reads row n (1-based) and stands on it: the next fetchNext returns the
     // row asked for. Position 0 stands before the first row.
