@@ -90,6 +90,13 @@ void TDatasetModel::syncWithDataset() {
 }
 
 void TDatasetModel::applyCount(long long known, bool complete, bool inserting) {
+    // A view that asks for more rows while it hears of these (from rowsInserted) waits for
+    // the change to end: the rows must not move under the change in flight.
+    struct Applying {
+        bool& on;
+        explicit Applying(bool& b) : on(b) { on = true; }
+        ~Applying() { on = false; }
+    } applying(applying_);
     const int before = shownCount();
     const int after = int(std::min(known + (inserting ? 1 : 0), kMaxShown));
     if (after > before) beginInsertRows({}, before, after - 1);
@@ -232,11 +239,11 @@ bool TDatasetModel::setData(const QModelIndex& index, const QVariant& value, int
 }
 
 bool TDatasetModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && !complete_ && known_ < kMaxShown;
+    return !parent.isValid() && !complete_ && !applying_ && known_ < kMaxShown;
 }
 
 void TDatasetModel::fetchMore(const QModelIndex& parent) {
-    if (parent.isValid() || complete_) return;
+    if (parent.isValid() || complete_ || applying_) return;
     bool complete = true;
     long long known = known_;
     try {

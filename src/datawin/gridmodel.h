@@ -62,6 +62,7 @@ private:
     engine::Dataset* ds_;
     long long known_ = 0;      // dataset rows the model shows (an insert adds one)
     bool complete_ = true;
+    bool applying_ = false;    // a row count change is in flight
     int columns_ = 0;
     bool inserting_ = false;
     int insertRow_ = -1;       // the shown row of the record being inserted

@@ -61,6 +61,7 @@ struct Dataset::Impl : Dataset::Hot {
     std::size_t maxBlocks = kDefaultBlocks;
     std::map<std::int64_t, std::vector<Row>> blocks;
     std::int64_t count = -1;       // underlying rows, -1 until known
+    std::int64_t seen = 0;         // rows known to exist (positioning drivers), kept when blocks go
     std::vector<Row> rows;
     bool exhausted = false;
     std::int64_t fetched = 0;
@@ -108,6 +109,7 @@ struct Dataset::Impl : Dataset::Hot {
         lastLoaded = -1;
         rows.clear();
         count = -1;
+        seen = 0;
         exhausted = false;
         resetScan();
     }
@@ -166,6 +168,7 @@ struct Dataset::Impl : Dataset::Hot {
         lastLoaded = b;
         cursor->fetchLazy(kBlock, v);   // rows are decoded when they are first read
         fetched += std::int64_t(v.size());
+        seen = std::max(seen, b * std::int64_t(kBlock) + std::int64_t(v.size()));
         if (v.size() < kBlock) count = b * std::int64_t(kBlock) + std::int64_t(v.size());
         return blocks.emplace(b, std::move(v)).first;
     }
@@ -910,6 +913,7 @@ void Dataset::deleteRecord() {
     if (d.random) {
         d.blocks.clear();
         if (d.count > 0) --d.count;
+        if (d.seen > 0) --d.seen;
     } else {
         d.rows.erase(d.rows.begin() + u);
         if (d.count > 0) --d.count;
@@ -962,7 +966,7 @@ std::int64_t Dataset::knownRowCount(bool* complete) {
         return d.count;
     }
     if (d.random || !d.exhausted) {
-        std::int64_t n = d.cursor->rowCount();
+        std::int64_t n = d.cursor->countKnown();
         if (n >= 0) {
             d.count = n;
             done(true);
@@ -970,11 +974,10 @@ std::int64_t Dataset::knownRowCount(bool* complete) {
         }
     }
     if (d.random) {
-        // A positioning cursor that cannot count: the blocks read so far tell a lower bound.
-        std::int64_t hi = 0;
-        for (const auto& [b, rows] : d.blocks) hi = std::max(hi, b * std::int64_t(kBlock) + std::int64_t(rows.size()));
+        // A positioning cursor that cannot count: the blocks read so far tell a lower bound,
+        // which stays when blocks are given up.
         done(false);
-        return hi;
+        return d.seen;
     }
     done(d.exhausted);
     return std::int64_t(d.rows.size());

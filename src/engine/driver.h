@@ -64,8 +64,13 @@ public:
     // reader that may not look at every row: a dataset's row cache. The cursor must outlive
     // the rows it hands out undecoded.
     virtual bool fetchLazy(std::size_t maxRows, std::vector<Row>& out) { return fetchInto(maxRows, out); }
-    // Number of rows without reading them, -1 when the driver cannot tell cheaply.
+    // Number of rows without reading them (a count query is fine), -1 when the driver cannot
+    // tell without reading every row.
     virtual std::int64_t rowCount() { return -1; }
+    // The number of rows when it is known at no cost worth waiting for (a file header, rows
+    // held in memory, a count the cursor made anyway); -1 otherwise. A grid sizes itself by it
+    // on open and learns the rest as the user scrolls, so that a big result opens at once.
+    virtual std::int64_t countKnown() { return -1; }
     // Position so that the next fetch starts at row index (0-based). False when unsupported.
     virtual bool seek(std::int64_t) { return false; }
 

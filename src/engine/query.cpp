@@ -38,11 +38,15 @@ public:
         : inner_(std::move(inner)), live_(live), counter_(std::move(counter)) {}
     const std::vector<FieldDef>& fields() const override { return inner_->fields(); }
     bool fetch(std::size_t maxRows, std::vector<Row>& out) override { return inner_->fetch(maxRows, out); }
+    bool fetchInto(std::size_t maxRows, std::vector<Row>& out) override { return inner_->fetchInto(maxRows, out); }
+    bool fetchLazy(std::size_t maxRows, std::vector<Row>& out) override { return inner_->fetchLazy(maxRows, out); }
     std::int64_t rowCount() override {
         std::int64_t n = inner_->rowCount();
         if (n < 0 && counter_) n = counter_();
         return n;
     }
+    // The count query runs when asked for (a record count, the last row), never on open.
+    std::int64_t countKnown() override { return inner_->countKnown(); }
     bool seek(std::int64_t i) override { return inner_->seek(i); }
     bool canModify() const override { return live_ && inner_->canModify(); }
     Row insertRow(const std::vector<Value>& v) override { return live_ ? inner_->insertRow(v) : Cursor::insertRow(v); }

@@ -27,6 +27,7 @@ struct Backend {
     bool liveQueries = true;        // RequestLive on "select * from T" gives an editable result
     bool editableTables = true;     // Table cursors insert, update and delete rows
     bool seekingTables = true;      // table cursors count and position without reading every row
+    bool seekingQueries = true;     // "select * from T" results position again and count by a query
     bool primaryKeys = true;        // createTable makes primary keys that refuse duplicates (not dBase)
     bool exactNumerics = true;      // NUMERIC(10,2) and BOOLEAN read back as BCD and Boolean fields
     bool storedProcedures = false;  // createProcedure makes CT_ADD(A, B) returning S = A + B

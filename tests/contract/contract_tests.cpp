@@ -245,6 +245,51 @@ TEST_P(Contract, LargeResultsAreFetchedLazily) {
     }
 }
 
+TEST_P(Contract, BigResultsKeepABoundedRowCacheAndCountWithoutReading) {
+    // What a grid over a big table does: count, jump to the end, scroll through with a small
+    // budget of blocks, come back to the top.
+    const int n = 3000;
+    const std::int64_t block = std::int64_t(Dataset::rowBlockSize);
+    createItems(db(), "ITEMS");
+    fillItems(db(), "ITEMS", n);
+    Query q;
+    q.setDatabase(&db());
+    q.setSql("select * from " + quoted("ITEMS"));
+    q.open();
+    q.setBlockBudget(2);
+    const std::int64_t opened = q.fetchedCount();
+    EXPECT_LE(opened, block) << "open read more than a block";
+    bool complete = true;
+    q.knownRowCount(&complete);
+    EXPECT_FALSE(complete && backend().seekingQueries) << "open counted the rows";
+    EXPECT_EQ(q.recordCount(), n);
+    q.last();
+    EXPECT_EQ(q.recNo(), n);
+    EXPECT_EQ(q.fieldByName("ID").asInteger(), n);
+    if (backend().seekingQueries) {
+        EXPECT_LE(q.fetchedCount() - opened, block) << "the count or the last row read the rows between";
+        EXPECT_EQ(q.knownRowCount(&complete), n);
+        EXPECT_TRUE(complete);
+    }
+    for (std::int64_t i = 0; i < n; i += 97) {
+        const Row* r = q.rowAt(i);
+        ASSERT_NE(r, nullptr) << i;
+        EXPECT_EQ(r->values[0].asInteger(), i + 1);
+    }
+    EXPECT_EQ(q.rowAt(n), nullptr);
+    const std::int64_t scrolled = q.fetchedCount();
+    const Row* top = q.rowAt(0);
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->values[0].asInteger(), 1);
+    if (backend().seekingQueries) {
+        EXPECT_LE(q.cachedBlockCount(), 2u);
+        EXPECT_EQ(q.fetchedCount() - scrolled, block) << "the first block was not read again";
+    }
+    EXPECT_EQ(q.fieldByName("ID").asInteger(), n);   // the current record stays
+    q.first();
+    EXPECT_EQ(q.fieldByName("ID").asInteger(), 1);
+}
+
 TEST_P(Contract, NavigatesBothWaysAndReturnsToBookmarks) {
     createItems(db(), "ITEMS");
     fillItems(db(), "ITEMS", 600);

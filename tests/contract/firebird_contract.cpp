@@ -80,7 +80,10 @@ const vlm::contract::Backend* firebird() {
 #endif
         };
         b.params = login();
-        b.seekingTables = false;   // table cursors read forwards by RDB$DB_KEY order
+        // Results read forwards: Firebird 3's scrollable cursors buffer the whole result at the
+        // first fetch, and its network protocol has none.
+        b.seekingTables = false;
+        b.seekingQueries = false;
         b.liveQueries = false;     // RequestLive query results are read-only here
         b.storedProcedures = true;
         // Executable: execProc takes the outputs of an executable procedure.

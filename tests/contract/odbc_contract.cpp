@@ -69,6 +69,7 @@ const vlm::contract::Backend* odbc() {
         b.syntaxErrorText = "near \"selec\": syntax error";
 #endif
         b.seekingTables = false;      // table cursors read forwards
+        b.seekingQueries = false;     // results read forwards and keep what they read
         b.liveQueries = false;        // RequestLive query results are read-only here
         return b;
     }();

@@ -42,7 +42,6 @@ const vlm::contract::Backend* postgres() {
         };
         b.params = {"USER NAME=pgtest"};
         b.tableName = [](const std::string& base) { return "public." + base; };   // listed with their schema
-        b.seekingTables = false;   // table cursors read forwards
         b.liveQueries = false;     // RequestLive query results are read-only here
         b.storedProcedures = true;
         b.createProcedure = {"create function \"CT_ADD\"(\"A\" integer, \"B\" integer, out \"S\" integer) "

@@ -163,3 +163,37 @@ TEST_F(BigSqlite, EditingThroughTheModelPostsAndKeepsARefusedRowInEdit) {
     model.syncWithDataset();
     EXPECT_EQ(model.rowCount(), 3);
 }
+
+// A plain read of a dBase table with deleted records positions by record number: jumps in
+// both directions, the count and the last row find the right rows without a list of them.
+TEST(LocalGrid, PlainReadsSkipDeletedRecordsWhereverTheyJump) {
+    const fs::path dir = fs::temp_directory_path() / ("vlm-datawin-dbf-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    Query q;
+    q.setDatabaseName(dir.string());
+    q.setSql("create table \"T.DBF\" (ID integer, NAME char(10))");
+    q.execSql();
+    q.setSql("with recursive n(i) as (select 1 union all select i + 1 from n where i < 2000) "
+             "insert into \"T.DBF\" select i, 'n' || i from n");
+    q.execSql();
+    q.setSql("delete from \"T.DBF\" where ID % 3 = 0 or ID > 1990");
+    q.execSql();
+    std::vector<std::int64_t> ids;
+    for (std::int64_t i = 1; i <= 1990; ++i)
+        if (i % 3) ids.push_back(i);
+    q.setSql("select * from \"T.DBF\"");
+    q.open();
+    q.setBlockBudget(2);
+    EXPECT_EQ(q.recordCount(), std::int64_t(ids.size()));
+    q.last();
+    EXPECT_EQ(q.fieldByName("ID").asInteger(), ids.back());
+    for (std::int64_t i : {std::int64_t(1200), std::int64_t(5), std::int64_t(900), std::int64_t(1320), std::int64_t(0),
+                           std::int64_t(ids.size()) - 1, std::int64_t(700)}) {
+        const Row* r = q.rowAt(i);
+        ASSERT_NE(r, nullptr) << i;
+        EXPECT_EQ(r->values[0].asInteger(), ids[std::size_t(i)]) << i;
+    }
+    EXPECT_EQ(q.rowAt(std::int64_t(ids.size())), nullptr);
+    q.close();
+    fs::remove_all(dir);
+}

@@ -121,10 +121,23 @@ std::unique_ptr<Cursor> FbStatement::execute() {
 
         if (type_ == isc_info_sql_stmt_select || type_ == isc_info_sql_stmt_select_for_upd) {
             auto out = std::make_unique<OutputMessage>((*stmt_)->getOutputMetadata(&st));
-            Ref<Firebird::IResultSet> rs((*stmt_)->openCursor(&st, tra->get(), in.metadata(),
-                                                             in.buffer(), out->metadata(), 0));
+            // Read forward: Firebird 3 evaluates and buffers every row of a scrollable cursor
+            // (in the embedded engine, in this process) at its first fetch, and its network
+            // protocol has none. FbCursor positions where a scrollable result is opened.
+            bool scroll = false;
+            Ref<Firebird::IResultSet> rs;
+            if (scroll) {
+                try {
+                    rs.reset((*stmt_)->openCursor(&st, tra->get(), in.metadata(), in.buffer(), out->metadata(),
+                                                  IStatement::CURSOR_TYPE_SCROLLABLE));
+                } catch (const EngineError&) {
+                    scroll = false;   // a server that has no scrollable cursors
+                }
+            }
+            if (!scroll)
+                rs.reset((*stmt_)->openCursor(&st, tra->get(), in.metadata(), in.buffer(), out->metadata(), 0));
             return std::make_unique<FbCursor>(conn_.attachment(), stmt_, std::move(tra),
-                                              std::move(rs), std::move(out));
+                                              std::move(rs), std::move(out), scroll);
         }
 
         OutputMessage out((*stmt_)->getOutputMetadata(&st));
@@ -198,39 +211,96 @@ FbTableCursor::FbTableCursor(FbConnection& conn, std::string table, std::vector<
         for (std::size_t i = 0; i < fields_.size(); ++i)
             if (fields_[i].name == k) key_.push_back(i);
     if (key_.size() != keyFields.size()) key_.clear();
-    std::string sql = "SELECT ";
-    for (const auto& f : fields_) sql += conn_.quoteIdentifier(f.name) + ", ";
-    sql += "RDB$DB_KEY FROM " + conn_.quoteTable(table_);
-    for (std::size_t i = 0; i < options.indexFieldNames.size(); ++i)
-        sql += (i ? ", " : " ORDER BY ") + conn_.quoteIdentifier(options.indexFieldNames[i]);
-    rows_ = FbStatement(conn_, sql).execute();
+    // Rows carry their record version too: a change finds its row only in the version that
+    // was read, so a row another user changed since is refused. Views have no record version.
+    auto select = [&](bool versioned) {
+        std::string sql = "SELECT ";
+        for (const auto& f : fields_) sql += conn_.quoteIdentifier(f.name) + ", ";
+        sql += versioned ? "RDB$DB_KEY, RDB$RECORD_VERSION FROM " : "RDB$DB_KEY FROM ";
+        sql += conn_.quoteTable(table_);
+        for (std::size_t i = 0; i < options.indexFieldNames.size(); ++i)
+            sql += (i ? ", " : " ORDER BY ") + conn_.quoteIdentifier(options.indexFieldNames[i]);
+        return sql;
+    };
+    try {
+        sql_ = select(true);
+        rows_ = FbStatement(conn_, sql_).execute();
+        versioned_ = true;
+    } catch (const EngineError&) {
+        sql_ = select(false);
+        rows_ = FbStatement(conn_, sql_).execute();
+    }
+}
+
+bool FbTableCursor::seek(std::int64_t row) {
+    // The rows read hold the snapshot of their transaction: after a change they are read anew.
+    if (stale_) {
+        rows_.reset();
+        rows_ = FbStatement(conn_, sql_).execute();
+        stale_ = false;
+    }
+    return rows_->seek(row);
+}
+
+// The key of a row: its RDB$DB_KEY, followed by the eight bytes of its record version.
+void FbTableCursor::takeKey(Row& r) const {
+    if (versioned_) {
+        std::int64_t version = r.values.back().isNull() ? -1 : r.values.back().asInteger();
+        r.values.pop_back();
+        Bytes key = r.values.back().isNull() ? Bytes{} : r.values.back().get<Bytes>();
+        for (int b = 0; b < 8; ++b) key.push_back(std::uint8_t(std::uint64_t(version) >> (8 * b)));
+        r.key = Value(std::move(key));
+    } else {
+        r.key = std::move(r.values.back());
+    }
+    r.values.pop_back();
 }
 
 bool FbTableCursor::fetch(std::size_t maxRows, std::vector<Row>& out) {
     std::size_t first = out.size();
     bool more = rows_->fetch(maxRows, out);
-    for (std::size_t i = first; i < out.size(); ++i) {
-        out[i].key = std::move(out[i].values.back());
-        out[i].values.pop_back();
-    }
+    for (std::size_t i = first; i < out.size(); ++i) takeKey(out[i]);
     return more;
+}
+
+std::int64_t FbTableCursor::rowCount() {
+    FbStatement st(conn_, "SELECT COUNT(*) FROM " + conn_.quoteTable(table_));
+    std::vector<Row> rows;
+    if (auto c = st.execute()) c->fetch(1, rows);
+    return rows.empty() || rows[0].values.empty() ? -1 : rows[0].values[0].asInteger();
 }
 
 std::string FbTableCursor::returning() const {
     std::string sql = " RETURNING ";
     for (const auto& f : fields_) sql += conn_.quoteIdentifier(f.name) + ", ";
-    return sql + "RDB$DB_KEY";
+    return sql + (versioned_ ? "RDB$DB_KEY, RDB$RECORD_VERSION" : "RDB$DB_KEY");
 }
 
 std::string FbTableCursor::where(const Row& row, std::vector<Value>& params) const {
-    if (key_.empty()) {
-        params.push_back(row.key);
-        return " WHERE RDB$DB_KEY = ?";
+    Value dbKey = row.key;
+    std::int64_t version = -1;
+    if (versioned_) {
+        if (!row.key.is<Bytes>() || row.key.get<Bytes>().size() < 8) throw recordChangedError();
+        const Bytes& k = row.key.get<Bytes>();
+        std::uint64_t v = 0;
+        for (int b = 0; b < 8; ++b) v |= std::uint64_t(k[k.size() - 8 + std::size_t(b)]) << (8 * b);
+        version = std::int64_t(v);
+        dbKey = Value(Bytes(k.begin(), k.end() - 8));
     }
-    std::string sql = " WHERE ";
-    for (std::size_t i = 0; i < key_.size(); ++i) {
-        sql += (i ? " AND " : "") + conn_.quoteIdentifier(fields_[key_[i]].name) + " = ?";
-        params.push_back(row.values[key_[i]]);
+    std::string sql;
+    if (key_.empty()) {
+        params.push_back(dbKey);
+        sql = " WHERE RDB$DB_KEY = ?";
+    } else {
+        sql = " WHERE ";
+        for (std::size_t i = 0; i < key_.size(); ++i) {
+            sql += (i ? " AND " : "") + conn_.quoteIdentifier(fields_[key_[i]].name) + " = ?";
+            params.push_back(row.values[key_[i]]);
+        }
+    }
+    if (versioned_ && version >= 0) {
+        sql += " AND RDB$RECORD_VERSION = ?";
+        params.push_back(Value(version));
     }
     return sql;
 }
@@ -241,8 +311,7 @@ Row FbTableCursor::changed(Cursor* result, std::int64_t affected) {
     if (rows.empty())
         throw recordChangedError();
     Row row = std::move(rows[0]);
-    row.key = std::move(row.values.back());
-    row.values.pop_back();
+    takeKey(row);
     return row;
 }
 
@@ -262,6 +331,7 @@ Row FbTableCursor::insertRow(const std::vector<Value>& values) {
     FbStatement st(conn_, sql);
     for (std::size_t i = 0; i < params.size(); ++i) st.bind(i, params[i], FieldType::Unknown);
     auto result = st.execute();
+    stale_ = true;
     return changed(result.get(), st.rowsAffected());
 }
 
@@ -278,6 +348,7 @@ Row FbTableCursor::updateRow(const Row& old, const std::vector<Value>& values) {
     FbStatement st(conn_, sql);
     for (std::size_t i = 0; i < params.size(); ++i) st.bind(i, params[i], FieldType::Unknown);
     auto result = st.execute();
+    stale_ = true;
     return changed(result.get(), st.rowsAffected());
 }
 
@@ -286,6 +357,7 @@ void FbTableCursor::deleteRow(const Row& row) {
     FbStatement st(conn_, "DELETE FROM " + conn_.quoteTable(table_) + where(row, params));
     for (std::size_t i = 0; i < params.size(); ++i) st.bind(i, params[i], FieldType::Unknown);
     st.execute();
+    stale_ = true;
     if (st.rowsAffected() < 1)
         throw recordChangedError();
 }
@@ -380,6 +452,7 @@ Capabilities FbConnection::capabilities() const {
     c.transactions = true;
     c.storedProcedures = true;
     c.freeIndexNames = true;
+    c.countWithoutFetch = true;
     return c;
 }
 

@@ -74,6 +74,9 @@ public:
                   std::vector<std::string> keyFields, const TableOpenOptions& options);
     const std::vector<FieldDef>& fields() const override { return fields_; }
     bool fetch(std::size_t maxRows, std::vector<Row>& out) override;
+    bool seek(std::int64_t row) override;
+    std::int64_t countKnown() override { return stale_ ? -1 : rows_->countKnown(); }
+    std::int64_t rowCount() override;
     bool canModify() const override { return true; }
     Row insertRow(const std::vector<Value>& values) override;
     Row updateRow(const Row& old, const std::vector<Value>& values) override;
@@ -83,12 +86,16 @@ private:
     std::string returning() const;
     std::string where(const Row& row, std::vector<Value>& params) const;
     Row changed(Cursor* result, std::int64_t affected);
+    void takeKey(Row& r) const;
 
     FbConnection& conn_;
     std::string table_;
     std::vector<FieldDef> fields_;
     std::vector<std::size_t> key_;          // positions of the primary key fields
     std::unique_ptr<Cursor> rows_;
+    bool versioned_ = false;                // rows carry RDB$RECORD_VERSION in their key
+    bool stale_ = false;                    // changed since rows_ was opened
+    std::string sql_;
 };
 
 class FbConnection : public Connection {

@@ -20,15 +20,23 @@ using SharedStatement = std::shared_ptr<Ref<Firebird::IStatement>>;
 // automatic transaction commits once the cursor lets go of it.
 class FbCursor : public Cursor {
 public:
+    // scrollable: the result set was opened CURSOR_TYPE_SCROLLABLE; it then stays open at its
+    // end, as a reader may come back to rows it gave up.
     FbCursor(std::shared_ptr<Attachment> att, SharedStatement stmt, std::shared_ptr<Transaction> tra,
-             Ref<Firebird::IResultSet> rs, std::unique_ptr<OutputMessage> out);
+             Ref<Firebird::IResultSet> rs, std::unique_ptr<OutputMessage> out, bool scrollable = false);
     ~FbCursor() override;
 
     const std::vector<FieldDef>& fields() const override { return out_->fields(); }
     bool fetch(std::size_t maxRows, std::vector<Row>& out) override;
+    bool seek(std::int64_t row) override;
+    std::int64_t countKnown() override { return end_; }
 
 private:
     void finish();
+    bool scrollable_;
+    bool probed_ = false;      // a first positioning worked
+    std::int64_t pos_ = 0;     // the row the next fetch returns
+    std::int64_t end_ = -1;    // the number of rows, once a fetch ran past the last
 
     std::shared_ptr<Attachment> att_;
     SharedStatement stmt_;

@@ -73,6 +73,9 @@ public:
         readRecord(i, r);
         return r.deleted;
     }
+    // Drops the records read ahead, so that the next read comes from the file, where another
+    // program may have written since.
+    virtual void forgetReadAhead() {}
     // Returns the index the record got (keyed Paradox tables insert in key order).
     virtual std::int64_t appendRecord(const std::vector<Value>& values) = 0;
     // Returns the index the record has afterwards (keyed tables may move it).

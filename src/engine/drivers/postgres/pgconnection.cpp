@@ -143,10 +143,20 @@ public:
         if (declarable_ && returnsRows_) {
             s_->beforeCursor();
             std::string cname = s_->nextName("vlm_c");
-            std::string declare = "DECLARE " + quoteIdent(cname) + " NO SCROLL CURSOR WITH HOLD FOR " + text_;
+            // SCROLL, so that a grid can give up rows and read them again (MOVE ABSOLUTE); a
+            // query the server cannot scroll (FOR UPDATE) is declared NO SCROLL.
+            auto declare = [&](const char* scroll) {
+                return "DECLARE " + quoteIdent(cname) + scroll + " CURSOR WITH HOLD FOR " + text_;
+            };
             bool cursorTxn = !s_->userTransaction();
             try {
-                guarded(*s_, cursorTxn, [&] { return s_->execParams(declare, values_, nulls_, binary_); });
+                try {
+                    // (a savepoint in the user's transaction too, which the refusal must not end)
+                    guarded(*s_, true, [&] { return s_->execParams(declare(" SCROLL"), values_, nulls_, binary_); });
+                } catch (const EngineError& e) {
+                    if (e.sqlState() != "0A000") throw;
+                    guarded(*s_, cursorTxn, [&] { return s_->execParams(declare(" NO SCROLL"), values_, nulls_, binary_); });
+                }
                 // The column descriptions of the declared cursor come from the prepared statement.
                 Result d(PQdescribePrepared(s_->conn(), name_.c_str()));
                 std::vector<FieldDef> fields;
@@ -217,6 +227,7 @@ Capabilities PgConnection::capabilities() const {
     c.storedProcedures = true;
     c.bulkLoad = true;
     c.freeIndexNames = true;
+    c.countWithoutFetch = true;
     c.identifierCase = IdentifierCase::Lower;
     return c;
 }
@@ -359,9 +370,10 @@ std::unique_ptr<Statement> PgConnection::prepare(const std::string& sql) {
 
 namespace {
 
-// A table opened for browsing and editing: rows carry their ctid as the key; changes find their
-// row by the primary key where the table has one, else by the ctid, and read it back through
-// RETURNING (new ctid, defaults, triggers).
+// A table opened for browsing and editing: rows carry their ctid and their version (xmin) as
+// the key, "ctid|xmin"; changes find their row by the primary key where the table has one, else
+// by the ctid, only in the version that was read (a row another user changed since is refused),
+// and read it back through RETURNING (new ctid and version, defaults, triggers).
 class PgTableCursor : public Cursor {
 public:
     PgTableCursor(PgConnection& conn, std::string table, std::vector<std::string> keyFields,
@@ -369,9 +381,10 @@ public:
         : conn_(conn), table_(std::move(table)) {
         std::string cols;
         for (const auto& f : conn_.fieldDefs(table_)) cols += conn_.quoteIdentifier(f.name) + ", ";
-        std::string sql = "SELECT " + cols + "ctid::text FROM " + conn_.quoteTable(table_);
+        std::string sql = "SELECT " + cols + "ctid::text || '|' || xmin::text FROM " + conn_.quoteTable(table_);
         for (std::size_t i = 0; i < options.indexFieldNames.size(); ++i)
             sql += (i ? ", " : " ORDER BY ") + conn_.quoteIdentifier(options.indexFieldNames[i]);
+        sql_ = sql;
         rows_ = conn_.prepare(sql)->execute();
         fields_ = rows_->fields();
         fields_.pop_back();   // the ctid
@@ -386,6 +399,23 @@ public:
         bool more = rows_->fetch(maxRows, out);
         for (std::size_t i = first; i < out.size(); ++i) takeKey(out[i]);
         return more;
+    }
+    bool seek(std::int64_t row) override {
+        // The rows read hold the snapshot of their cursor: after a change they are read anew.
+        if (stale_) {
+            rows_.reset();
+            rows_ = conn_.prepare(sql_)->execute();
+            stale_ = false;
+        }
+        return rows_->seek(row);
+    }
+    std::int64_t countKnown() override { return stale_ ? -1 : rows_->countKnown(); }
+    std::int64_t rowCount() override {
+        auto st = conn_.prepare("SELECT count(*) FROM " + conn_.quoteTable(table_));
+        auto c = st->execute();
+        std::vector<Row> rows;
+        if (c) c->fetch(1, rows);
+        return rows.empty() || rows[0].values.empty() ? -1 : rows[0].values[0].asInteger();
     }
     bool canModify() const override { return true; }
 
@@ -423,6 +453,7 @@ public:
         auto st = conn_.prepare(sql);
         for (std::size_t i = 0; i < params.size(); ++i) st->bind(i, params[i].first, params[i].second);
         st->execute();
+        stale_ = true;
         if (st->rowsAffected() < 1) changedByOthers();
     }
 
@@ -437,17 +468,26 @@ private:
     std::string returning() const {
         std::string sql = " RETURNING ";
         for (const auto& f : fields_) sql += conn_.quoteIdentifier(f.name) + ", ";
-        return sql + "ctid::text";
+        return sql + "ctid::text || '|' || xmin::text";
     }
     std::string where(const Row& row, std::vector<std::pair<Value, FieldType>>& params) const {
+        if (row.key.isNull()) changedByOthers();
+        const std::string key = row.key.asText();
+        const auto bar = key.find('|');
+        std::string sql;
         if (key_.empty()) {
-            params.emplace_back(row.key, FieldType::String);
-            return " WHERE ctid = CAST(? AS tid)";
+            params.emplace_back(Value(key.substr(0, bar)), FieldType::String);
+            sql = " WHERE ctid = CAST(? AS tid)";
+        } else {
+            sql = " WHERE ";
+            for (std::size_t i = 0; i < key_.size(); ++i) {
+                params.emplace_back(row.values[key_[i]], fields_[key_[i]].type);
+                sql += (i ? " AND " : "") + conn_.quoteIdentifier(fields_[key_[i]].name) + " = ?";
+            }
         }
-        std::string sql = " WHERE ";
-        for (std::size_t i = 0; i < key_.size(); ++i) {
-            params.emplace_back(row.values[key_[i]], fields_[key_[i]].type);
-            sql += (i ? " AND " : "") + conn_.quoteIdentifier(fields_[key_[i]].name) + " = ?";
+        if (bar != std::string::npos) {
+            params.emplace_back(Value(key.substr(bar + 1)), FieldType::String);
+            sql += " AND xmin::text = ?";
         }
         return sql;
     }
@@ -455,6 +495,7 @@ private:
         auto st = conn_.prepare(sql);
         for (std::size_t i = 0; i < params.size(); ++i) st->bind(i, params[i].first, params[i].second);
         auto result = st->execute();
+        stale_ = true;
         std::vector<Row> rows;
         if (result) result->fetch(1, rows);
         if (rows.empty()) changedByOthers();
@@ -464,6 +505,8 @@ private:
 
     PgConnection& conn_;
     std::string table_;
+    std::string sql_;
+    bool stale_ = false;   // changed since rows_ was declared
     std::unique_ptr<Cursor> rows_;
     std::vector<FieldDef> fields_;
     std::vector<std::size_t> key_;

@@ -1,6 +1,8 @@
 // PostgreSQL cursors: FETCH FORWARD blocks from a WITH HOLD cursor, or rows of a whole result.
 #include "pgcursor.h"
 
+#include <algorithm>
+
 namespace vlm::engine::postgres {
 
 void describeColumns(const PGresult* res, std::vector<FieldDef>& fields, std::vector<unsigned>& oids) {
@@ -55,15 +57,28 @@ void ServerCursor::closeCursor() noexcept {
 bool ServerCursor::fetch(std::size_t maxRows, std::vector<Row>& out) {
     if (done_) return false;
     if (maxRows == 0) return true;
+    if (end_ >= 0 && pos_ >= end_) return false;
     Result res = session_->exec("FETCH FORWARD " + std::to_string(maxRows) + " FROM " + quoteIdent(name_),
                                 TraceDataOut);
     int n = PQntuples(res.get());
     out.reserve(out.size() + std::size_t(n));
     appendRows(res.get(), 0, n, fields_, oids_, out);
+    pos_ += n;
     if (std::size_t(n) < maxRows) {
-        closeCursor();
+        // The cursor stays open: a reader may come back to rows it gave up.
+        end_ = pos_;
         return false;
     }
+    return true;
+}
+
+bool ServerCursor::seek(std::int64_t row) {
+    if (done_) return false;
+    row = std::max<std::int64_t>(row, 0);
+    if (row == pos_) return true;
+    // After MOVE ABSOLUTE n the cursor stands on row n (1-based): the next FETCH returns row n + 1.
+    session_->exec("MOVE ABSOLUTE " + std::to_string(row) + " IN " + quoteIdent(name_), TraceDataOut);
+    pos_ = end_ >= 0 ? std::min(row, end_) : row;
     return true;
 }
 

@@ -25,6 +25,9 @@ public:
     ~ServerCursor() override;
     const std::vector<FieldDef>& fields() const override { return fields_; }
     bool fetch(std::size_t maxRows, std::vector<Row>& out) override;
+    // The cursor is declared SCROLL: MOVE ABSOLUTE puts the server's cursor before the row.
+    bool seek(std::int64_t row) override;
+    std::int64_t countKnown() override { return end_; }
 
 private:
     void closeCursor() noexcept;
@@ -32,7 +35,9 @@ private:
     std::string name_;
     std::vector<FieldDef> fields_;
     std::vector<unsigned> oids_;
-    bool done_ = false;
+    bool done_ = false;        // closed
+    std::int64_t pos_ = 0;     // the row the next FETCH returns
+    std::int64_t end_ = -1;    // the number of rows, once a fetch ran past the last
 };
 
 class ResultCursor : public Cursor {

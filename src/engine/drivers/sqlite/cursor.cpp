@@ -1,6 +1,8 @@
 // SQLite cursors and the rowid row writer.
 #include "cursor.h"
 
+#include <algorithm>
+
 #include "engine/error.h"
 #include "errors.h"
 #include "typemapping.h"
@@ -171,6 +173,7 @@ bool ResultCursor::fetch(std::size_t maxRows, std::vector<Row>& out) {
         for (std::size_t i = 0; i < fields_.size(); ++i) r.values.push_back(readColumn(st_->handle, int(i), fields_[i]));
         out.push_back(std::move(r));
         ++got;
+        ++pos_;
     }
     if (!done_ && !pending_) {
         // Look one row ahead so that the caller learns of the end with the last block.
@@ -182,6 +185,29 @@ bool ResultCursor::fetch(std::size_t maxRows, std::vector<Row>& out) {
         }
     }
     return !done_;
+}
+
+bool ResultCursor::seek(std::int64_t index) {
+    index = std::max<std::int64_t>(index, 0);
+    if (index == pos_ && st_->generation == generation_) return true;
+    // Running a statement again must change nothing, and nobody else may have run it since.
+    if (st_->generation != generation_ || !sqlite3_stmt_readonly(st_->handle)) return false;
+    if (index < pos_ || done_) {
+        sqlite3_reset(st_->handle);   // the bound values stay
+        if (tracer_.wants(TraceExecute)) tracer_.trace(TraceExecute, "SQL Execute: SQLITE - " + st_->sql);
+        pos_ = 0;
+        pending_ = done_ = false;
+    }
+    while (pos_ < index) {
+        if (!pending_ && !stepChecked(*st_, tracer_)) {
+            done_ = true;
+            sqlite3_reset(st_->handle);
+            break;
+        }
+        pending_ = false;
+        ++pos_;
+    }
+    return true;
 }
 
 namespace {

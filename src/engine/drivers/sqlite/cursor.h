@@ -52,6 +52,8 @@ public:
     ResultCursor(StmtPtr st, Tracer& tracer, bool rowPending);
     const std::vector<FieldDef>& fields() const override { return fields_; }
     bool fetch(std::size_t maxRows, std::vector<Row>& out) override;
+    // A statement that only reads is run again and stepped to the row without reading it.
+    bool seek(std::int64_t index) override;
 
     void setWriter(std::unique_ptr<RowWriter> w) { writer_ = std::move(w); }
     bool canModify() const override { return writer_ != nullptr; }
@@ -64,6 +66,7 @@ private:
     Tracer& tracer_;
     unsigned generation_;
     bool pending_, done_;
+    std::int64_t pos_ = 0;   // the row the next fetch returns (the stepped row when pending_)
     std::vector<FieldDef> fields_;
     std::unique_ptr<RowWriter> writer_;
 };
@@ -76,6 +79,7 @@ public:
     const std::vector<FieldDef>& fields() const override { return fields_; }
     bool fetch(std::size_t maxRows, std::vector<Row>& out) override;
     std::int64_t rowCount() override;
+    std::int64_t countKnown() override { return rowCount(); }   // SQLite counts a table's b-tree
     bool seek(std::int64_t index) override;
 
     bool canModify() const override { return writer_ != nullptr; }

@@ -36,6 +36,10 @@ public:
     void decodeStored(std::int64_t i, const Stored& s, std::vector<Value>& values) override;
     Value readField(std::int64_t i, int field) override;
     bool isDeleted(std::int64_t i) override;
+    void forgetReadAhead() override {
+        cacheCount_ = 0;
+        refreshCount();
+    }
     std::int64_t appendRecord(const std::vector<Value>& values) override;
     std::int64_t updateRecord(std::int64_t i, const std::vector<Value>& values) override;
     void deleteRecord(std::int64_t i) override;

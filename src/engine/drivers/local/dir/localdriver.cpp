@@ -4,6 +4,10 @@
 #include "localrows.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <optional>
+#include <map>
 #include <numeric>
 
 #include "engine/config.h"
@@ -64,8 +68,14 @@ public:
     const std::vector<FieldDef>& fields() const override { return t_->fields(); }
     std::int64_t rowCount() override {
         if (identity_) return t_->recordCount();
+        if (sortCols_.empty() && !built_) return visibleCount();
         build();
         return std::int64_t(order_.size());
+    }
+    std::int64_t countKnown() override {
+        if (identity_) return t_->recordCount();
+        if (built_) return std::int64_t(order_.size());
+        return visible_;
     }
     bool seek(std::int64_t i) override {
         pos_ = std::max<std::int64_t>(0, i);
@@ -101,12 +111,22 @@ public:
         std::int64_t i = t_->appendRecord(values);
         if (!identity_) {
             built_ = false;
+            forgetScan();
         }
         Row r;
         t_->readRecord(i, r);
         return r;
     }
     Row updateRow(const Row& old, const std::vector<Value>& values) override {
+        // The record as the file holds it now: another program may have changed it since it
+        // was read, and its change is not overwritten.
+        t_->forgetReadAhead();
+        {
+            Row now;
+            if (old.key.isNull() || old.key.asInteger() >= t_->recordCount()) throw recordChangedError();
+            t_->readRecord(old.key.asInteger(), now);
+            if (!(now.values == old.values) || (now.deleted && !old.deleted)) throw recordChangedError();
+        }
         std::int64_t i = t_->updateRecord(old.key.asInteger(), values);
         if (!sortCols_.empty()) built_ = false;
         Row r;
@@ -115,7 +135,7 @@ public:
     }
     void deleteRow(const Row& row) override {
         t_->deleteRecord(row.key.asInteger());
-        scanPos_ = -1;
+        forgetScan();
         if (!identity_ || !t_->supportsSoftDelete()) built_ = false;
     }
     void undeleteRow(const Row& row) override {
@@ -123,6 +143,7 @@ public:
             throw EngineError(ErrorCategory::Usage, errc::NotSupported, {"Undelete works on dBase tables only"});
         if (!opt_.showDeleted) throw EngineError(ErrorCategory::Usage, errc::NotSupported, {"Soft deletes is not on"});
         t_->undeleteRecord(row.key.asInteger());
+        forgetScan();
     }
     TableFile& table() { return *t_; }
 
@@ -159,7 +180,10 @@ private:
     // the deleted ones as they come, instead of a first pass over every deleted flag.
     // Reads up to maxRows rows, each into the row slot() hands out.
     template <class Slot> bool read(std::size_t maxRows, Slot&& slot) {
-        if (!identity_ && sortCols_.empty() && !built_ && pos_ == scanPos_) return readSkippingDeleted(maxRows, slot);
+        if (!identity_ && sortCols_.empty() && !built_) {
+            placeScan(pos_);
+            return readSkippingDeleted(maxRows, slot);
+        }
         std::int64_t n = rowCount();
         for (std::size_t k = 0; k < maxRows && pos_ < n; ++k, ++pos_) {
             Row& r = slot();
@@ -173,13 +197,62 @@ private:
         std::int64_t n = t_->recordCount();
         for (std::size_t k = 0; k < maxRows && scanRec_ < n; ++scanRec_) {
             if (t_->isDeleted(scanRec_)) continue;
+            if (scanPos_ % kAnchorStep == 0) anchors_.emplace(scanPos_, scanRec_);
             Row& r = slot();
             load(scanRec_, r);
             r.deleted = false;
             ++k, ++pos_, ++scanPos_;
         }
         while (scanRec_ < n && t_->isDeleted(scanRec_)) ++scanRec_;
+        if (scanRec_ >= n) visible_ = scanPos_;
         return scanRec_ < n;
+    }
+
+    // Deleted records hidden, no sort: rows are found by record number without a list of
+    // them. anchors_ holds the record of every kAnchorStep-th row passed so far; a jump walks
+    // the deleted flags from the nearest anchor (or back from the end once the rows were
+    // counted), so that it reads no more flags than lie between.
+    static constexpr std::int64_t kAnchorStep = 256;
+    std::int64_t visibleCount() {
+        if (visible_ < 0) {
+            std::int64_t n = t_->recordCount(), v = 0;
+            for (std::int64_t i = 0; i < n; ++i)
+                if (!t_->isDeleted(i)) ++v;
+            visible_ = v;
+        }
+        return visible_;
+    }
+    void placeScan(std::int64_t row) {
+        if (row == scanPos_) return;
+        const std::int64_t n = t_->recordCount();
+        auto below = anchors_.upper_bound(row);
+        --below;   // anchors_ always holds row 0
+        std::int64_t fromBelow = row - below->first;
+        std::int64_t fromScan = row >= scanPos_ ? row - scanPos_ : INT64_MAX;
+        std::int64_t fromEnd = visible_ >= 0 && row <= visible_ ? visible_ - row : INT64_MAX;
+        if (fromEnd < fromBelow && fromEnd < fromScan) {
+            std::int64_t v = visible_, rec = n;
+            while (v > row && rec > 0)
+                if (!t_->isDeleted(--rec)) --v;
+            scanPos_ = v;
+            scanRec_ = rec;
+            return;
+        }
+        if (fromBelow < fromScan) scanPos_ = below->first, scanRec_ = below->second;
+        while (scanPos_ < row && scanRec_ < n) {
+            if (!t_->isDeleted(scanRec_)) {
+                if (scanPos_ % kAnchorStep == 0) anchors_.emplace(scanPos_, scanRec_);
+                ++scanPos_;
+            }
+            ++scanRec_;
+        }
+        while (scanRec_ < n && t_->isDeleted(scanRec_)) ++scanRec_;
+    }
+    void forgetScan() {
+        anchors_.clear();
+        anchors_.emplace(0, 0);
+        scanPos_ = scanRec_ = 0;
+        visible_ = -1;
     }
 
     void build() {
@@ -221,6 +294,8 @@ private:
     std::vector<std::int64_t> order_;
     std::int64_t pos_ = 0;
     std::int64_t scanPos_ = 0, scanRec_ = 0;   // row scanPos_ of the lazy read is record scanRec_
+    std::map<std::int64_t, std::int64_t> anchors_{{0, 0}};   // row -> its record number
+    std::int64_t visible_ = -1;                             // rows not deleted, once counted
     bool lazy_ = false;   // in fetchLazy
 };
 
@@ -389,7 +464,90 @@ std::vector<IndexDef> DirConnection::indexDefs(const std::string& table) {
     return openFile(table, {false, true})->indexDefs();
 }
 
-std::unique_ptr<Statement> DirConnection::prepare(const std::string& sql) { return sql_->prepare(sql); }
+namespace {
+
+// "select * from NAME" and nothing else (NAME bare or double-quoted, a ';' at the end allowed):
+// the table's name, else nothing.
+std::optional<std::string> plainTableRead(const std::string& sql) {
+    std::size_t i = 0;
+    auto blanks = [&] {
+        std::size_t from = i;
+        while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+        return i > from;
+    };
+    auto word = [&](const char* w) {
+        std::size_t n = std::strlen(w);
+        if (sql.size() - i < n) return false;
+        for (std::size_t k = 0; k < n; ++k)
+            if (std::toupper(static_cast<unsigned char>(sql[i + k])) != w[k]) return false;
+        i += n;
+        return true;
+    };
+    blanks();
+    if (!word("SELECT") || !blanks() || !word("*") || !blanks() || !word("FROM") || !blanks()) return std::nullopt;
+    std::string name;
+    if (i < sql.size() && sql[i] == '"') {
+        for (++i;; ++i) {
+            if (i >= sql.size()) return std::nullopt;
+            if (sql[i] == '"') {
+                if (i + 1 < sql.size() && sql[i + 1] == '"') {
+                    name += '"';
+                    ++i;
+                    continue;
+                }
+                ++i;
+                break;
+            }
+            name += sql[i];
+        }
+    } else {
+        while (i < sql.size() && !std::isspace(static_cast<unsigned char>(sql[i])) && sql[i] != ';' && sql[i] != '"' &&
+               sql[i] != '\'' && sql[i] != ',' && sql[i] != '(' && sql[i] != ')')
+            name += sql[i++];
+    }
+    blanks();
+    if (i < sql.size() && sql[i] == ';') ++i;
+    blanks();
+    if (i != sql.size() || name.empty() || name.front() == ':') return std::nullopt;
+    return name;
+}
+
+// A plain read of one table runs on the table's own cursor: rows are found again by record
+// number, so a grid over a big table positions without reading the rows between.
+class TableReadStatement : public Statement {
+public:
+    TableReadStatement(DirConnection& conn, std::string table, std::unique_ptr<Cursor> cursor)
+        : conn_(conn), table_(std::move(table)), cursor_(std::move(cursor)) {}
+    void bind(std::size_t index, const Value&, FieldType) override {
+        throw EngineError(ErrorCategory::Usage, errc::UsageBase,
+                          {"Parameter " + std::to_string(index + 1) + " does not exist"});
+    }
+    std::unique_ptr<Cursor> execute() override {
+        if (cursor_) return std::move(cursor_);   // the one opened to see that the table is there
+        return conn_.openTable(table_, {});
+    }
+    std::int64_t rowsAffected() const override { return 0; }
+
+private:
+    DirConnection& conn_;
+    std::string table_;
+    std::unique_ptr<Cursor> cursor_;
+};
+
+}  // namespace
+
+std::unique_ptr<Statement> DirConnection::prepare(const std::string& sql) {
+    if (auto name = plainTableRead(sql)) {
+        std::unique_ptr<Cursor> cursor;
+        try {
+            cursor = openTable(*name, {});
+        } catch (const EngineError&) {
+            // not a table of this directory: the local SQL says what is wrong with it
+        }
+        if (cursor) return std::make_unique<TableReadStatement>(*this, *name, std::move(cursor));
+    }
+    return sql_->prepare(sql);
+}
 
 std::unique_ptr<Cursor> DirConnection::openTable(const std::string& table, const TableOpenOptions& options) {
     return std::make_unique<TableCursor>(openFile(table, {options.exclusive, false}), options);

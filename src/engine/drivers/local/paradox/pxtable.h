@@ -28,6 +28,7 @@ public:
     std::string codePage() const override { return cp_->name(); }
     std::int64_t recordCount() override { return total_; }
     void readRecord(std::int64_t i, Row& row) override;
+    void forgetReadAhead() override { cachedNo_ = 0; }
     Value readField(std::int64_t i, int field) override;
     std::int64_t appendRecord(const std::vector<Value>& values) override;
     std::int64_t updateRecord(std::int64_t i, const std::vector<Value>& values) override;
