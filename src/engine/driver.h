@@ -130,6 +130,8 @@ public:
 
     virtual std::vector<TableEntry> tables(bool includeSystem) = 0;
     virtual std::vector<std::string> storedProcedures() { return {}; }
+    // The server's own column type names, as its driver lists them; empty when it cannot.
+    virtual std::vector<std::string> typeNames() { return {}; }
     virtual std::vector<FieldDef> fieldDefs(const std::string& table) = 0;
     virtual std::vector<IndexDef> indexDefs(const std::string& table) = 0;
 

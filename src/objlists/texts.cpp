@@ -2,8 +2,10 @@
 #include "objlists/texts.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
 #include "engine/database.h"
 #include "engine/query.h"
@@ -29,7 +31,13 @@ std::string rtrim(std::string_view s) {
 }
 long long toInt(std::string_view s) {
     std::string t = trim(s);
-    return t.empty() ? 0 : std::llround(std::strtod(t.c_str(), nullptr));
+    if (t.empty()) return 0;
+    // Whole numbers are read exactly: a 64-bit trigger type does not survive a double.
+    char* end = nullptr;
+    errno = 0;
+    const long long whole = std::strtoll(t.c_str(), &end, 10);
+    if (end && *end == '\0' && errno == 0) return whole;
+    return std::llround(std::strtod(t.c_str(), nullptr));
 }
 std::string num(long long v) { return std::to_string(v); }
 
@@ -157,7 +165,41 @@ std::string firebirdTypeText(const FirebirdType& t) {
     return g.type;
 }
 
+namespace {
+
+// The events of a DDL trigger, by bit of its type (bits 13 to 15 tell the trigger's class).
+std::string ddlTriggerEvents(long long type) {
+    static const char* events[] = {
+        "",                  "CREATE TABLE",       "ALTER TABLE",     "DROP TABLE",      "CREATE PROCEDURE",
+        "ALTER PROCEDURE",   "DROP PROCEDURE",     "CREATE FUNCTION", "ALTER FUNCTION",  "DROP FUNCTION",
+        "CREATE TRIGGER",    "ALTER TRIGGER",      "DROP TRIGGER",    "",                "",
+        "",                  "CREATE EXCEPTION",   "ALTER EXCEPTION", "DROP EXCEPTION",  "CREATE VIEW",
+        "ALTER VIEW",        "DROP VIEW",          "CREATE DOMAIN",   "ALTER DOMAIN",    "DROP DOMAIN",
+        "CREATE ROLE",       "ALTER ROLE",         "DROP ROLE",       "CREATE INDEX",    "ALTER INDEX",
+        "DROP INDEX",        "CREATE SEQUENCE",    "ALTER SEQUENCE",  "DROP SEQUENCE",   "CREATE USER",
+        "ALTER USER",        "DROP USER",          "CREATE COLLATION", "DROP COLLATION", "ALTER CHARACTER SET",
+        "CREATE PACKAGE",    "ALTER PACKAGE",      "DROP PACKAGE",    "CREATE PACKAGE BODY", "DROP PACKAGE BODY",
+        "CREATE MAPPING",    "ALTER MAPPING",      "DROP MAPPING"};
+    constexpr long long classBits = 0x6000;
+    const long long mask = type & ~(classBits | 1LL);
+    if (mask == (0x7FFFFFFFFFFFFFFFLL & ~(classBits | 1LL))) return "ANY DDL STATEMENT";
+    std::string s;
+    for (int bit = 1; bit < int(std::size(events)); ++bit) {
+        if ((mask >> bit & 1) == 0) continue;
+        if (!*events[bit]) return {};   // a bit this list does not know: no half a name
+        s += (s.empty() ? "" : " OR ") + std::string(events[bit]);
+    }
+    if (mask >> std::size(events) != 0) return {};
+    return s;
+}
+
+}  // namespace
+
 std::string firebirdTriggerType(long long type) {
+    if (type > 0 && (type & 0x6000) == 0x4000) {
+        const std::string events = ddlTriggerEvents(type);
+        return events.empty() ? "" : std::string((type & 1) ? "AFTER " : "BEFORE ") + events;
+    }
     static const char* actions[] = {"", "INSERT", "UPDATE", "DELETE"};
     static const char* database[] = {"ON CONNECT", "ON DISCONNECT", "ON TRANSACTION START", "ON TRANSACTION COMMIT",
                                      "ON TRANSACTION ROLLBACK"};
@@ -325,6 +367,13 @@ std::vector<std::string> domainStatement(const TextContext& c, const CatalogRow&
     }
     FirebirdType t{type, sub, length, scale, fb->precision, int(toInt(row.at(24)))};
     std::string text = firebirdTypeText(t);
+    if (type == 261) {
+        // A blob keeps its sub-type and, when not the default of 80, its segment size.
+        text = sub == 1 ? "BLOB SUB_TYPE 1" : "BLOB SUB_TYPE " + num(sub);
+        const long long segment = toInt(row.at(6));
+        if (segment > 0 && segment != 80) text += " SEGMENT SIZE " + num(segment);
+        else if (sub == 0) text = "BLOB";
+    }
     if (!fb->bounds.empty()) {
         text += "[";
         for (std::size_t i = 0; i < fb->bounds.size(); ++i)
@@ -332,12 +381,15 @@ std::vector<std::string> domainStatement(const TextContext& c, const CatalogRow&
         text += "]";
     }
     const bool textual = type == 14 || type == 37 || type == 40 || (type == 261 && sub == 1);
-    const std::string cs = trim(fb->charset), dbcs = trim(fb->databaseCharset);
-    if (textual && !cs.empty() && cs != (dbcs.empty() ? "NONE" : dbcs)) text += " CHARACTER SET " + cs;
+    const std::string cs = trim(fb->charset), dbcs = trim(fb->databaseCharset), collation = trim(fb->collation);
+    if (textual && !cs.empty() && (cs != (dbcs.empty() ? "NONE" : dbcs) || !collation.empty()))
+        text += " CHARACTER SET " + cs;
     out.push_back(text);
     if (!defaultSource.empty()) out.push_back(defaultSource);
     if (notNull) out.push_back("NOT NULL");
     if (!check.empty()) out.push_back(check);
+    // Firebird's grammar takes a domain's collation last.
+    if (textual && !collation.empty()) out.push_back("COLLATE " + collation);
     return out;
 }
 
@@ -598,7 +650,7 @@ void buildDetailText(ListKind list, const TextContext& c, const CatalogRow& row,
             FirebirdDomain d;
             const std::string name = trim(row.at(0));
             Rows r = reader.rows(kFirebirdDomainSql, {{"FieldName", name}});
-            if (!r.empty()) d = {int(toInt(r[0][0])), r[0][1], r[0][2], {}};
+            if (!r.empty()) d = {int(toInt(r[0][0])), r[0][1], r[0][2], {}, r[0].size() > 3 ? r[0][3] : std::string()};
             if (toInt(row.at(23)) > 0)
                 for (const auto& b : reader.rows(kFirebirdDimensionsSql, {{"FieldName", name}})) d.bounds.emplace_back(b[0], b[1]);
             out.memo1 = domainStatement(c, row, &d);

@@ -80,8 +80,10 @@ inline constexpr const char* kFirebirdIndexSql =
 inline constexpr const char* kFirebirdTriggerSql =
     "select RDB$TRIGGER_SEQUENCE, RDB$TRIGGER_INACTIVE from RDB$TRIGGERS\nwhere (RDB$TRIGGER_NAME= :TriggerName)";
 inline constexpr const char* kFirebirdDomainSql =
-    "select F.RDB$FIELD_PRECISION, C.RDB$CHARACTER_SET_NAME, D.RDB$CHARACTER_SET_NAME\n"
-    "from RDB$FIELDS F left join RDB$CHARACTER_SETS C on C.RDB$CHARACTER_SET_ID = F.RDB$CHARACTER_SET_ID,\n"
+    "select F.RDB$FIELD_PRECISION, C.RDB$CHARACTER_SET_NAME, D.RDB$CHARACTER_SET_NAME, K.RDB$COLLATION_NAME\n"
+    "from RDB$FIELDS F left join RDB$CHARACTER_SETS C on C.RDB$CHARACTER_SET_ID = F.RDB$CHARACTER_SET_ID\n"
+    "left join RDB$COLLATIONS K on K.RDB$CHARACTER_SET_ID = F.RDB$CHARACTER_SET_ID\n"
+    "and K.RDB$COLLATION_ID = F.RDB$COLLATION_ID and F.RDB$COLLATION_ID > 0,\n"
     "RDB$DATABASE D\nwhere (F.RDB$FIELD_NAME= :FieldName)";
 inline constexpr const char* kFirebirdDimensionsSql =
     "select RDB$LOWER_BOUND, RDB$UPPER_BOUND from RDB$FIELD_DIMENSIONS\nwhere (RDB$FIELD_NAME= :FieldName)\n"
@@ -179,6 +181,7 @@ struct FirebirdDomain {
     int precision = 0;
     std::string charset, databaseCharset;
     std::vector<std::pair<std::string, std::string>> bounds;
+    std::string collation;   // blank: the character set's default
 };
 std::vector<std::string> domainStatement(const TextContext& context, const CatalogRow& row,
                                          const FirebirdDomain* firebird = nullptr);

@@ -69,6 +69,14 @@ std::vector<std::string> indexTableColumns(engine::Database& db, panels::ServerK
     return out;
 }
 
+std::vector<std::string> serverOwnTypes(engine::Database& db) {
+    try {
+        return db.connection().typeNames();
+    } catch (const std::exception&) {
+        return {};   // the chooser keeps the common list; a typed name still reaches the server
+    }
+}
+
 std::vector<std::string> tableSpaces(engine::Database& db) { return column(db, kTableSpaceSql, 0); }
 
 }  // namespace vlm::schema

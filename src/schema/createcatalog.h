@@ -26,6 +26,9 @@ inline constexpr const char* kTableSpaceSql =
 // on ORACLE and MSSQL, the names come from the column catalog (as many as it gave).
 std::vector<std::string> indexTableColumns(engine::Database& db, panels::ServerKind kind, const std::string& table,
                                            const std::string& loginUser, std::string* error);
+// The column types the connection's driver lists for its server (ODBC: SQLGetTypeInfo); empty
+// when the driver lists none or the server does not answer.
+std::vector<std::string> serverOwnTypes(engine::Database& db);
 // The first column of every row of kTableSpaceSql.
 std::vector<std::string> tableSpaces(engine::Database& db);
 

@@ -45,7 +45,7 @@ std::vector<std::string> serverTypes(std::string_view driverName) {
 }
 
 std::vector<std::string> columnTypes(ServerKind kind, std::string_view oracleVersion, LocalFormat local,
-                                     std::string_view driverName) {
+                                     std::string_view driverName, const std::vector<std::string>& ownTypes) {
     switch (kind) {
     case ServerKind::STANDARD:
         if (local == LocalFormat::Dbase) return {"CHAR", "DATE", "MEMO", "BINARY", "OLE", "BOOLEAN", "NUMERIC"};
@@ -72,9 +72,13 @@ std::vector<std::string> columnTypes(ServerKind kind, std::string_view oracleVer
         std::vector<std::string> l{"CHAR", "VARCHAR", "DATE", "SMALLINT", "INT", "INTEGER", "REAL", "FLOAT",
                                    "DEC", "DECIMAL", "DATETIME", "NUMERIC", "STRING", "WORD", "BOOLEAN", "CURRENCY",
                                    "BCD", "TIME", "BYTES", "VARBYTES", "BLOB", "MEMO", "GRAPHIC"};
-        for (const auto& t : serverTypes(driverName))
-            if (std::find(l.begin(), l.end(), upper(t)) == l.end() && std::find(l.begin(), l.end(), t) == l.end())
+        auto add = [&l](const std::string& t) {
+            const std::string u = upper(t);
+            if (!trim(t).empty() && std::none_of(l.begin(), l.end(), [&u](const std::string& have) { return upper(have) == u; }))
                 l.push_back(t);
+        };
+        for (const auto& t : serverTypes(driverName)) add(t);
+        for (const auto& t : ownTypes) add(t);
         return l;
     }
     }

@@ -18,9 +18,11 @@ using panels::ServerKind;
 enum class LocalFormat { Dbase, Paradox };
 
 // The types the chooser offers, in order. OTHER: the common list followed by the server's own
-// types where the driver name tells the server (PostgreSQL, SQLite).
+// types where the driver name tells the server (PostgreSQL, SQLite), then those the connection
+// itself lists (ownTypes, an ODBC data source's type information); no name twice, in any case.
 std::vector<std::string> columnTypes(ServerKind kind, std::string_view oracleVersion = {},
-                                     LocalFormat local = LocalFormat::Dbase, std::string_view driverName = {});
+                                     LocalFormat local = LocalFormat::Dbase, std::string_view driverName = {},
+                                     const std::vector<std::string>& ownTypes = {});
 // The server's own type names for a driver of kind OTHER; empty when the driver does not say.
 std::vector<std::string> serverTypes(std::string_view driverName);
 

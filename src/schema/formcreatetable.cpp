@@ -451,8 +451,16 @@ void TFormCreateTable::nextTab() {
 
 void TFormCreateTable::loadTypes() {
     ComboBox1->clear();
+    std::vector<std::string> own;
+    if (context_.info.serverKind == ServerKind::OTHER && context_.db) {
+        if (!ownTypesRead_) {
+            ownTypes_ = serverOwnTypes(*context_.db);
+            ownTypesRead_ = true;
+        }
+        own = ownTypes_;
+    }
     for (const auto& t : columnTypes(context_.info.serverKind, context_.info.oracleVersion, localFormat(),
-                                     context_.info.driverName))
+                                     context_.info.driverName, own))
         ComboBox1->addItem(toQ(t));
 }
 

@@ -147,6 +147,8 @@ private:
     LocalFormat localFormat() const;
 
     CreateContext context_;
+    std::vector<std::string> ownTypes_;   // the server's own types (ODBC), read once
+    bool ownTypesRead_ = false;
     std::vector<NewColumn> columns_;
     int chooserRow_ = -1, chooserColumn_ = -1;
 };

@@ -16,6 +16,7 @@
 
 #include "engine/database.h"
 #include "schema/altertext.h"
+#include "schema/createcatalog.h"
 #include "schema/createtext.h"
 #include "shell/language.h"
 #include "shell/qtext.h"
@@ -146,9 +147,11 @@ void TFormInfo::enterEditing(EditMode mode) {
     for (QPushButton* b : {BNewTable, BNewAs, BModifyTable}) b->setEnabled(false);
     CBType->clear();
     const bool paradox = ref_.tableType == "PARADOX";
+    const std::vector<std::string> own =
+        ref_.kind == panels::ServerKind::OTHER && db_ ? schema::serverOwnTypes(*db_) : std::vector<std::string>{};
     for (const auto& t : schema::columnTypes(ref_.kind, ref_.oracleVersion,
                                              paradox ? schema::LocalFormat::Paradox : schema::LocalFormat::Dbase,
-                                             ref_.driverName))
+                                             ref_.driverName, own))
         CBType->addItem(toQ(t));
     if (mode == EditMode::NewTable) {
         LabelNewTable->setText(P("Новая таблица:", "NewTable:"));

@@ -1,7 +1,7 @@
 // The copy's names as a table of cases, and real copies between every pair of dBase, Paradox,
-// SQLite, Firebird (embedded), PostgreSQL (the test cluster) and ODBC (to SQLite): the existence
-// probe, the overwrite that keeps the old table until the new one is complete under a failure
-// at every step, and the source left as it was.
+// SQLite, Firebird (embedded), PostgreSQL (the test cluster) and ODBC (to SQLite and to
+// PostgreSQL): the existence probe, the overwrite that keeps the old table until the new one is
+// complete under a failure at every step, and the source left as it was; SQLBASE's rename.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -117,6 +117,12 @@ public:
             c->prepare("CREATE DATABASE " + pgName_)->execute();
             postgres_.setDatabaseName("POSTGRESQL:127.0.0.1:" + port + "/" + pgName_);
             postgres_.params() = {"USER NAME=pgtest"};
+            // An ODBC data source on a PostgreSQL database of its own.
+            c->prepare("DROP DATABASE IF EXISTS " + pgName_ + "o")->execute();
+            c->prepare("CREATE DATABASE " + pgName_ + "o")->execute();
+            odbcPg_.setDatabaseName("ODBC:127.0.0.1");
+            odbcPg_.params() = {"ODBC DRIVER=PostgreSQL Unicode", "DATABASE NAME=" + pgName_ + "o",
+                                "CONNECT STRING=PORT=" + port, "USER NAME=pgtest"};
         }
         for (Database* d : {&local_, &sqlite_, &odbc_, &firebird_}) d->open();
         kinds_ = {{"DBASE", &local_, ".DBF", DestType::DBase},    {"PARADOX", &local_, ".DB", DestType::Paradox},
@@ -124,7 +130,9 @@ public:
                   {"ODBC", &odbc_, "", DestType::Sql}};
         if (!pgName_.empty()) {
             postgres_.open();
+            odbcPg_.open();
             kinds_.push_back({"POSTGRES", &postgres_, "", DestType::Sql});
+            kinds_.push_back({"PGODBC", &odbcPg_, "", DestType::Sql});
         }
         for (auto& k : kinds_) makeSource(k);
     }
@@ -162,7 +170,7 @@ public:
     }
 
 private:
-    Database local_, sqlite_, odbc_, firebird_, postgres_;
+    Database local_, sqlite_, odbc_, firebird_, postgres_, odbcPg_;
     std::string pgName_;
     std::vector<Kind> kinds_;
 };
@@ -322,7 +330,7 @@ TEST(DropRuns, StatementsRunOnEveryKind) {
         if (k.ext.empty()) {
             engine::Connection& c = k.db->connection();
             engine::IndexDef ix;
-            ix.name = k.label == "POSTGRES" ? "byname" : "BYNAME";   // as each server folds it
+            ix.name = k.label == "POSTGRES" || k.label == "PGODBC" ? "byname" : "BYNAME";   // as each server folds it
             ix.fields = {"NAME"};
             c.createIndex(t, ix);
             EXPECT_EQ(copy::indexChoices(*k.db, t, panels::ServerKind::OTHER), (std::vector<std::string>{ix.name}));
@@ -349,4 +357,53 @@ TEST(DropRuns, StatementsRunOnEveryKind) {
             EXPECT_FALSE(copy::probeTable(*k.db, "DROPME2" + k.ext));
         }
     }
+}
+
+// SQLBASE renames by a statement of its own, the names as typed; every other kind through the
+// engine. On the SQLBASE dictionary fixture (a PostgreSQL server standing in for it) the
+// statement reaches the server as written, its refusal comes back as the error and the catalog
+// keeps the old name; the engine's rename on the same connection goes through.
+TEST(RenameRuns, SqlBaseRenamesByItsOwnStatement) {
+    struct {
+        const char *from, *to, *sql;
+    } texts[] = {
+        {"CUSTOMER", "CLIENT", "Alter Table CUSTOMER Rename Table CLIENT"},
+        {"SYSADM.CUSTOMER", "CLIENT", "Alter Table SYSADM.CUSTOMER Rename Table CLIENT"},
+        {" cust ", "c2", "Alter Table  cust  Rename Table c2"},
+    };
+    for (const auto& t : texts) EXPECT_EQ(copy::renameSql(t.from, t.to), t.sql);
+
+    const std::string port = pgPort();
+    if (port.empty()) return;
+    Database db;
+    db.setDatabaseName("SQLBASE:127.0.0.1");
+    db.params() = {"ODBC DRIVER=PostgreSQL Unicode", "DATABASE NAME=vlm_sqlbase", "CONNECT STRING=PORT=" + port,
+                   "USER NAME=pgtest"};
+    db.open();
+    copy::runSql(db, "drop table if exists rn_sb, rn_sb2");
+    copy::runSql(db, "create table rn_sb (a int)");
+    // The panel's catalog read: which of the two names the database lists.
+    auto listed = [&db](const std::string& name) {
+        for (const auto& e : db.connection().tables(false)) {
+            const std::string n = e.name.substr(e.name.rfind('.') == std::string::npos ? 0 : e.name.rfind('.') + 1);
+            if (n == name) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(listed("rn_sb"));
+    std::string error;
+    try {
+        copy::renameTable(db, "rn_sb", "rn_sb2", panels::ServerKind::SQLBASE);
+    } catch (const engine::EngineError& e) {
+        error = e.what();
+    }
+    // PostgreSQL's grammar has no "Rename Table": the statement went as written, not as the engine's.
+    EXPECT_NE(error.find("syntax error"), std::string::npos) << error;
+    EXPECT_TRUE(listed("rn_sb"));
+    EXPECT_FALSE(listed("rn_sb2"));
+    EXPECT_FALSE(db.inTransaction());
+    copy::renameTable(db, "rn_sb", "rn_sb2", panels::ServerKind::OTHER);
+    EXPECT_FALSE(listed("rn_sb"));
+    EXPECT_TRUE(listed("rn_sb2"));
+    copy::runSql(db, "drop table rn_sb2");
 }

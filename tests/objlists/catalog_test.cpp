@@ -81,6 +81,13 @@ TEST(Firebird, ListsAndTextsOfEveryInterbaseObject) {
         {ListKind::Domains, "D_CODE", {"CREATE DOMAIN D_CODE AS", "CHAR(3) CHARACTER SET UNICODE_FSS", "NOT NULL"}},
         {ListKind::Domains, "D_MATRIX", {"CREATE DOMAIN D_MATRIX AS", "INTEGER[1:10,0:2]"}},
         {ListKind::Domains, "D_NOTE", {"CREATE DOMAIN D_NOTE AS", "BLOB SUB_TYPE 1"}},
+        {ListKind::Domains, "D_CYR",
+         {"CREATE DOMAIN D_CYR AS", "VARCHAR(20) CHARACTER SET WIN1251", "DEFAULT 'a'", "NOT NULL", "CHECK (VALUE <> '')",
+          "COLLATE PXW_CYRL"}},
+        {ListKind::Domains, "D_MEMO",
+         {"CREATE DOMAIN D_MEMO AS", "BLOB SUB_TYPE 1 SEGMENT SIZE 100 CHARACTER SET WIN1251", "COLLATE WIN1251_UA"}},
+        {ListKind::Domains, "D_RAW", {"CREATE DOMAIN D_RAW AS", "BLOB SUB_TYPE 0 SEGMENT SIZE 512"}},
+        {ListKind::Domains, "D_OWN", {"CREATE DOMAIN D_OWN AS", "BLOB SUB_TYPE -5 SEGMENT SIZE 40"}},
         {ListKind::Exceptions, "E_BAD", {"CREATE EXCEPTION E_BAD", "'It''s bad'"}},
         {ListKind::ExternalFunctions, "F_ADD",
          {"DECLARE EXTERNAL FUNCTION F_ADD", "INTEGER, INTEGER", "RETURNS INTEGER BY VALUE", "ENTRY_POINT 'add'",
@@ -100,6 +107,11 @@ TEST(Firebird, ListsAndTextsOfEveryInterbaseObject) {
           "  IF (OLD.SAL > 0) THEN EXCEPTION E_BAD;", "END"}},
         {ListKind::Triggers, "ON_TX_COMMIT",
          {"create trigger ON_TX_COMMIT", "INACTIVE ON TRANSACTION COMMIT POSITION 2", "AS BEGIN END"}},
+        {ListKind::Triggers, "DDL_ANY",
+         {"create trigger DDL_ANY", "ACTIVE BEFORE ANY DDL STATEMENT POSITION 0", "AS BEGIN END"}},
+        {ListKind::Triggers, "DDL_MIXED",
+         {"create trigger DDL_MIXED", "INACTIVE BEFORE CREATE PROCEDURE OR CREATE EXCEPTION OR DROP MAPPING POSITION 3",
+          "AS BEGIN END"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,7 +1,8 @@
 // A Firebird database holding every InterBase object the object lists show, made with
-// Firebird's own DDL: domains with defaults, checks, arrays and a character set, external
-// function and blob filter declarations, exceptions, tables, unique, descending and computed
-// indexes, and triggers of every firing and of the database's events.
+// Firebird's own DDL: domains with defaults, checks, arrays, character sets, collations and blob
+// sub-types and segment sizes, external function and blob filter declarations, exceptions,
+// tables, unique, descending and computed indexes, and triggers of every firing, of the
+// database's events and of DDL statements.
 #pragma once
 
 #include <string>
@@ -22,6 +23,10 @@ inline const std::vector<std::string> kDomains = {
     "CREATE DOMAIN D_STAMP AS TIMESTAMP DEFAULT CURRENT_TIMESTAMP",
     "CREATE DOMAIN D_FLAG AS BOOLEAN DEFAULT FALSE",
     "CREATE DOMAIN D_BIG AS BIGINT",
+    "CREATE DOMAIN D_CYR AS VARCHAR(20) CHARACTER SET WIN1251 DEFAULT 'a' NOT NULL CHECK (VALUE <> '') COLLATE PXW_CYRL",
+    "CREATE DOMAIN D_MEMO AS BLOB SUB_TYPE 1 SEGMENT SIZE 100 CHARACTER SET WIN1251 COLLATE WIN1251_UA",
+    "CREATE DOMAIN D_RAW AS BLOB SUB_TYPE 0 SEGMENT SIZE 512",
+    "CREATE DOMAIN D_OWN AS BLOB SUB_TYPE -5 SEGMENT SIZE 40",
 };
 inline const std::vector<std::string> kExceptions = {
     "CREATE EXCEPTION E_BAD 'It''s bad'",
@@ -67,6 +72,10 @@ inline const std::vector<std::string> kTriggers = {
     "CREATE TRIGGER ON_TX_START ON TRANSACTION START AS BEGIN END",
     "CREATE TRIGGER ON_TX_COMMIT INACTIVE ON TRANSACTION COMMIT POSITION 2 AS BEGIN END",
     "CREATE TRIGGER ON_TX_ROLLBACK ON TRANSACTION ROLLBACK AS BEGIN END",
+    "CREATE TRIGGER DDL_ANY ACTIVE BEFORE ANY DDL STATEMENT POSITION 0 AS BEGIN END",
+    "CREATE TRIGGER DDL_TABLES AFTER CREATE TABLE OR ALTER TABLE OR DROP TABLE POSITION 1 AS BEGIN END",
+    "CREATE TRIGGER DDL_MIXED INACTIVE BEFORE CREATE PROCEDURE OR CREATE EXCEPTION OR DROP MAPPING POSITION 3 "
+    "AS BEGIN END",
 };
 
 // Runs one statement as the driver takes it (a trigger body's text is not parsed for

@@ -98,13 +98,15 @@ inline void firebirdRoundTrip(const FirebirdTarget& a, const FirebirdTarget& b, 
     const Case cases[] = {
         {"domains", "D_MONEY"}, {"domains", "D_RATE"}, {"domains", "D_NAME"}, {"domains", "D_CODE"},
         {"domains", "D_MATRIX"}, {"domains", "D_NOTE"}, {"domains", "D_STAMP"}, {"domains", "D_FLAG"},
-        {"domains", "D_BIG"}, {"exceptions", "E_BAD"}, {"exceptions", "E_QUOTE"}, {"functions", "F_ABS"},
+        {"domains", "D_BIG"}, {"domains", "D_CYR"}, {"domains", "D_MEMO"}, {"domains", "D_RAW"},
+        {"domains", "D_OWN"}, {"exceptions", "E_BAD"}, {"exceptions", "E_QUOTE"}, {"functions", "F_ABS"},
         {"functions", "F_LOWER"}, {"functions", "F_ADD"}, {"functions", "F_LEN"}, {"functions", "F_ROUND"}, {nullptr, nullptr},
         {"indexes", "EMP_NAME"}, {"indexes", "EMP_SAL"}, {"indexes", "EMP_CODE"}, {"indexes", "EMP_UPPER"},
         {"indexes", "LOG_AT"}, {"triggers", "EMP_BI"}, {"triggers", "EMP_AI"}, {"triggers", "EMP_BU"},
         {"triggers", "EMP_AU"}, {"triggers", "EMP_BD"}, {"triggers", "EMP_AD"}, {"triggers", "EMP_BIU"},
         {"triggers", "EMP_AIUD"}, {"triggers", "ON_CONN"}, {"triggers", "ON_DISC"}, {"triggers", "ON_TX_START"},
-        {"triggers", "ON_TX_COMMIT"}, {"triggers", "ON_TX_ROLLBACK"},
+        {"triggers", "ON_TX_COMMIT"}, {"triggers", "ON_TX_ROLLBACK"}, {"triggers", "DDL_ANY"},
+        {"triggers", "DDL_TABLES"}, {"triggers", "DDL_MIXED"},
     };
     engine::Database fresh;
     fresh.setDatabaseName(b.engineName);

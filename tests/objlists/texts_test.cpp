@@ -114,6 +114,11 @@ TEST(Texts, InterbaseTypesAndTriggerFirings) {
         {17, "BEFORE INSERT OR UPDATE"}, {18, "AFTER INSERT OR UPDATE"}, {25, "BEFORE INSERT OR DELETE"},
         {113, "BEFORE INSERT OR UPDATE OR DELETE"}, {114, "AFTER INSERT OR UPDATE OR DELETE"},
         {8192, "ON CONNECT"}, {8196, "ON TRANSACTION ROLLBACK"}, {0, ""}, {8200, ""},
+        // DDL triggers: the events by bit from bit 1, bits 13 to 15 being the trigger's class.
+        {16387, "AFTER CREATE TABLE"}, {16398, "BEFORE CREATE TABLE OR ALTER TABLE OR DROP TABLE"},
+        {140737488437264LL, "BEFORE CREATE PROCEDURE OR CREATE EXCEPTION OR DROP MAPPING"},
+        {9223372036854767614LL, "BEFORE ANY DDL STATEMENT"}, {9223372036854767615LL, "AFTER ANY DDL STATEMENT"},
+        {0x4000 | (1LL << 13), ""}, {0x4000 | (1LL << 48), ""},   // bits no event has
     };
     for (const auto& f : firings) EXPECT_EQ(firebirdTriggerType(f.type), f.text) << f.type;
 }
@@ -162,6 +167,30 @@ TEST(Texts, DomainsFunctionsAndExceptions) {
               (Lines{"CREATE DOMAIN D_TEXT AS", "VARCHAR(10)[1:10,0:2] CHARACTER SET UTF8"}));
     FirebirdDomain same{0, "UTF8", "UTF8", {}};
     EXPECT_EQ(domainStatement({K::INTERBASE, 3}, row(text), &same)[1], "VARCHAR(10)");
+    // A collation comes last and names its character set even when it is the database's.
+    FirebirdDomain collated{0, "UTF8", "UTF8", {}, "UNICODE_CI"};
+    text[5] = "1";
+    text[7] = "DEFAULT 'x'";
+    EXPECT_EQ(domainStatement({K::INTERBASE, 3}, row(text), &collated),
+              (Lines{"CREATE DOMAIN D_TEXT AS", "VARCHAR(10) CHARACTER SET UTF8", "DEFAULT 'x'", "NOT NULL",
+                     "COLLATE UNICODE_CI"}));
+    // Blobs: the sub-type, and the segment size unless it is the default 80.
+    struct { const char *sub, *segment, *text; } blobs[] = {
+        {"0", "80", "BLOB"}, {"0", "512", "BLOB SUB_TYPE 0 SEGMENT SIZE 512"}, {"1", "80", "BLOB SUB_TYPE 1"},
+        {"1", "100", "BLOB SUB_TYPE 1 SEGMENT SIZE 100"}, {"-5", "40", "BLOB SUB_TYPE -5 SEGMENT SIZE 40"},
+        {"2", "80", "BLOB SUB_TYPE 2"},
+    };
+    Lines blob(27);
+    blob[0] = "D_BLOB";
+    blob[1] = "261";
+    blob[3] = "8";
+    FirebirdDomain plain{0, "", "NONE", {}};
+    for (const auto& b : blobs) {
+        blob[2] = b.sub;
+        blob[6] = b.segment;
+        EXPECT_EQ(domainStatement({K::INTERBASE, 3}, row(blob), &plain), (Lines{"CREATE DOMAIN D_BLOB AS", b.text}))
+            << b.sub << " " << b.segment;
+    }
 
     CatalogRow fn = row({"F_LOWER", "ib_udf", "IB_UDF_lower", "0"});
     Rows args{{"0", "-1", "40", "255", "0", "0", "CSTRING", ""}, {"1", "1", "40", "255", "0", "0", "CSTRING", ""},

@@ -32,6 +32,7 @@
 #include "shell/formmain.h"
 #include "shell/language.h"
 #include "shell/windowsmenu.h"
+#include "tableinfo/catalog.h"
 #include "tableinfo/commands.h"
 #include "tableinfo/forminfo.h"
 
@@ -75,6 +76,25 @@ void addColumn(schema::TFormCreateTable* w, const QString& name, const QString& 
     w->Edit3->setText(decimals);
     w->Button3Click();
 }
+
+// A structure window, opened and read, with its messages, errors and re-read calls recorded.
+struct Editor {
+    QStringList messages, errors;
+    int created = 0;
+    tableinfo::TFormInfo* w = nullptr;
+    Editor(const panels::TTableInfo& info, std::vector<std::string> params = {}) {
+        tableinfo::InfoContext c;
+        c.params = std::move(params);
+        c.showMessage = [this](const QString& m) { messages << m; };
+        c.showError = [this](const QString& e) { errors << e; };
+        c.tableCreated = [this] { ++created; };
+        w = new tableinfo::TFormInfo(info, c);
+        w->show();
+        w->load();
+    }
+    Editor(const Editor&) = delete;
+    Editor& operator=(const Editor&) = delete;
+};
 
 }  // namespace
 
@@ -372,15 +392,11 @@ private slots:
             exec(db, "create table \"" + info.tableName + "\" (CUSTNO NUMERIC(6), NAME CHAR(20), NOTES BLOB(1,1), CITY CHAR(15))");
             exec(db, "insert into " + info.tableName + " (CUSTNO, NAME, NOTES) values (1, 'Shell Bay', 'first memo')");
         }
-        QStringList messages, errors;
-        int created = 0;
-        tableinfo::InfoContext c;
-        c.showMessage = [&](const QString& m) { messages << m; };
-        c.showError = [&](const QString& e) { errors << e; };
-        c.tableCreated = [&] { ++created; };
-        auto* w = new tableinfo::TFormInfo(info, c);
-        w->show();
-        w->load();
+        Editor editor(info);
+        QStringList& messages = editor.messages;
+        QStringList& errors = editor.errors;
+        int& created = editor.created;
+        tableinfo::TFormInfo* w = editor.w;
         QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
         QVERIFY(w->BNewTable->isEnabled() && w->BNewAs->isEnabled() && w->BModifyTable->isEnabled());
         QVERIFY(!w->BSaveTable->isEnabled() && !w->BNewField->isEnabled());
@@ -486,6 +502,195 @@ private slots:
         QVERIFY(!w->ENewTableName->isVisible());
         delete w;
         shell::setLanguageSetting(2);
+    }
+
+    // The structure editor over servers. Firebird modifies a table (a column dropped, one added,
+    // the rows kept); SQLite, PostgreSQL and an ODBC data source do not offer modify and make new
+    // tables, empty or shaped like the shown one, with a type of the server's own.
+    void structureEditorOnServers_data() {
+        QTest::addColumn<QString>("kind");
+        for (const char* k : {"Firebird", "SQLite", "PostgreSQL", "ODBC"}) QTest::newRow(k) << QString::fromLatin1(k);
+    }
+    void structureEditorOnServers() {
+        QFETCH(QString, kind);
+        shell::setLanguageSetting(2);
+        struct Server {
+            std::string database, driver;
+            std::vector<std::string> params;
+            panels::ServerKind serverKind;
+            std::string listed, ownType, ownTypeRead;   // the table as listed; a type of the server's own
+        } sv;
+        const std::string port = readPort();
+        if (kind == QLatin1String("Firebird")) {
+            const fs::path dir = base_ / "fb";
+            fs::create_directories(dir);
+            fs::remove(dir / "se.fdb");
+            sv = {"INTRBASE:" + (dir / "se.fdb").string(), "INTRBASE", {"USER NAME=SYSDBA", "PASSWORD=masterkey"},
+                  panels::ServerKind::INTERBASE, "SE_T", "DOUBLE PRECISION", "DOUBLE PRECISION"};
+            engine::Database make;
+            make.setDatabaseName(sv.database);
+            make.params() = sv.params;
+            make.params().push_back("CREATE=TRUE");
+            make.open();
+        } else if (kind == QLatin1String("SQLite")) {
+            fs::remove(base_ / "se.sqlite");
+            sv = {"SQLITE:" + (base_ / "se.sqlite").string(), "SQLITE", {}, panels::ServerKind::OTHER, "SE_T", "TEXT", "TEXT"};
+        } else {
+            if (port.empty()) QFAIL("the PostgreSQL test server is not running");
+            if (kind == QLatin1String("PostgreSQL"))
+                sv = {"POSTGRESQL:127.0.0.1:" + port + "/vlmtest", "POSTGRESQL", {"USER NAME=pgtest"},
+                      panels::ServerKind::OTHER, "public.se_t", "jsonb", "jsonb"};
+            else   // the data source's own name for a 64-bit integer, listed by its driver only
+                sv = {"ODBC:127.0.0.1", "ODBC",
+                      {"ODBC DRIVER=PostgreSQL Unicode", "DATABASE NAME=vlmtest", "CONNECT STRING=PORT=" + port,
+                       "USER NAME=pgtest"},
+                      panels::ServerKind::OTHER, "public.se_t", "int8", "int8"};
+        }
+        auto connect = [&sv](engine::Database& db) {
+            db.setDatabaseName(sv.database);
+            db.params() = sv.params;
+            db.open();
+        };
+        {
+            engine::Database db;
+            connect(db);
+            for (const char* t : {"SE_T", "SE_NEW", "SE_LIKE", "\"SE_NEW\"", "\"SE_LIKE\""}) {
+                try {
+                    exec(db, std::string("drop table ") + t);
+                } catch (const std::exception&) {
+                    // not there yet
+                }
+                if (db.inTransaction()) db.commit();
+            }
+            exec(db, "create table SE_T (ID INTEGER NOT NULL, NAME VARCHAR(20), CITY VARCHAR(15))");
+            exec(db, "insert into SE_T (ID, NAME, CITY) values (1, 'Shell Bay', 'Harbour')");
+            if (db.inTransaction()) db.commit();
+        }
+        // A table's name as the server lists it. On PostgreSQL (schema public) the shown table,
+        // made unquoted, is folded to lower case; the editor's tables keep the upper-case names
+        // the name field takes, quoted on the native driver (its names are case-exact), folded
+        // through ODBC.
+        const bool exactNames = sv.driver == "POSTGRESQL";
+        auto listedName = [&sv, exactNames](const std::string& table) {
+            if (sv.listed.find('.') == std::string::npos) return table;
+            return "public." + (table == "SE_T" || !exactNames ? QString::fromStdString(table).toLower().toStdString() : table);
+        };
+        // The server's column names in order, read by a connection of its own.
+        auto columnsOf = [&](const std::string& table) {
+            engine::Database db;
+            connect(db);
+            engine::Query q;
+            q.setDatabase(&db);
+            q.setSql("select * from " + (table == "SE_T" || !exactNames ? table : "\"" + table + "\"") + " where 1 = 0");
+            q.open();
+            QStringList out;
+            for (int i = 0; i < q.fieldCount(); ++i) out << QString::fromStdString(q.field(i).fieldName()).toUpper();
+            return out.join(QLatin1Char(','));
+        };
+        panels::TTableInfo info;
+        info.serverKind = sv.serverKind;
+        info.driverName = sv.driver;
+        info.databaseName = sv.database;
+        info.tableName = info.tableNameForCommands = sv.listed;
+        info.tableType = "TABLE";
+        info.isSqlBased = true;
+        Editor editor(info, sv.params);
+        QStringList& messages = editor.messages;
+        QStringList& errors = editor.errors;
+        tableinfo::TFormInfo* w = editor.w;
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+        QCOMPARE(w->FGrid->rowCount(), 3);
+
+        if (sv.serverKind == panels::ServerKind::INTERBASE) {
+            QVERIFY(w->BModifyTable->isEnabled());
+            w->BModifyTableClick();
+            w->FGrid->setCurrentCell(2, 2);
+            w->BDeleteFieldClick();
+            QCOMPARE(w->FGrid->item(2, 0)->text(), QStringLiteral("DEL"));
+            w->FGridClick(1, 3);   // an existing column's type stays as it is on this kind
+            QVERIFY(!w->CBType->isVisible());
+            w->BNewFieldClick();
+            w->FGrid->item(3, 2)->setText(QStringLiteral("PHONE"));
+            w->FGridClick(3, 3);
+            QVERIFY(w->CBType->isVisible());
+            w->CBType->setCurrentIndex(w->CBType->findText(QStringLiteral("VARCHAR")));
+            emit w->CBType->activated(w->CBType->currentIndex());
+            w->FGrid->item(3, 4)->setText(QStringLiteral("12"));
+            w->BShowSqlClick();
+            QCOMPARE(w->scriptLines(), (std::vector<std::string>{"Alter Table SE_T", "Drop CITY", ", Add PHONE VARCHAR(12)"}));
+            w->BSaveTableClick();
+            QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+            QCOMPARE(messages.last(), QStringLiteral("Table SE_T changed!"));
+            QCOMPARE(w->mode(), tableinfo::EditMode::None);
+            QCOMPARE(columnsOf("SE_T"), QStringLiteral("ID,NAME,PHONE"));
+            engine::Database db;
+            connect(db);
+            engine::Query q;
+            q.setDatabase(&db);
+            q.setSql("select NAME from SE_T where ID = 1");
+            q.open();
+            QCOMPARE(QString::fromStdString(q.field(0).asString()), QStringLiteral("Shell Bay"));
+        } else {
+            QVERIFY(!w->BModifyTable->isEnabled());
+        }
+
+        // A new table shaped like the shown one, with one more column of the server's own type.
+        w->BNewAsClick();
+        QCOMPARE(w->mode(), tableinfo::EditMode::NewTable);
+        QVERIFY2(w->CBType->findText(QString::fromStdString(sv.ownType)) >= 0, sv.ownType.c_str());
+        QTest::keyClicks(w->ENewTableName, QStringLiteral("se_like"));
+        w->BNewFieldClick();
+        const int last = w->FGrid->rowCount() - 1;
+        w->FGrid->item(last, 2)->setText(QStringLiteral("EXTRA"));
+        w->FGridClick(last, 3);
+        w->CBType->setCurrentIndex(w->CBType->findText(QString::fromStdString(sv.ownType)));
+        emit w->CBType->activated(w->CBType->currentIndex());
+        w->BSaveTableClick();
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+        QCOMPARE(messages.last(), QStringLiteral("Table SE_LIKE created!"));
+        const QString shown = columnsOf("SE_T");
+        QCOMPARE(columnsOf("SE_LIKE"), shown + QStringLiteral(",EXTRA"));
+        {
+            engine::Database db;
+            connect(db);
+            std::string type;
+            if (sv.driver == "ODBC") {   // PostgreSQL's catalog, as the data source's names are exact there
+                engine::Query q;
+                q.setDatabase(&db);
+                q.setSql("select udt_name from information_schema.columns where table_name = 'se_like' and "
+                         "column_name = 'extra'");
+                q.open();
+                type = q.field(0).asString();
+            } else {
+                panels::TTableInfo copy = info;
+                copy.tableName = listedName("SE_LIKE");
+                const tableinfo::TableInfoData d = tableinfo::readTableInfo(db, tableinfo::tableRef(copy, ""));
+                QVERIFY(!d.columns.empty());
+                type = d.columns.back().type;
+            }
+            QCOMPARE(QString::fromStdString(type), QString::fromStdString(sv.ownTypeRead));
+        }
+
+        // A new, empty table; a type the server does not know is refused with the server's words
+        // and the editor stays in its mode for a correction.
+        w->BNewTableClick();
+        QTest::keyClicks(w->ENewTableName, QStringLiteral("se_new"));
+        w->FGrid->item(0, 2)->setText(QStringLiteral("A"));
+        w->FGrid->item(0, 3)->setText(QStringLiteral("NOSUCHTYPE"));
+        w->BSaveTableClick();
+        if (sv.driver != "SQLITE") {   // SQLite takes any declared type
+            QCOMPARE(errors.size(), 1);
+            QCOMPARE(w->mode(), tableinfo::EditMode::NewTable);
+            errors.clear();
+            w->FGrid->item(0, 3)->setText(QStringLiteral("INTEGER"));
+            w->BSaveTableClick();
+        }
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+        QCOMPARE(messages.last(), QStringLiteral("Table SE_NEW created!"));
+        QCOMPARE(columnsOf("SE_NEW"), QStringLiteral("A"));
+        QCOMPARE(editor.created, sv.serverKind == panels::ServerKind::INTERBASE ? 3 : 2);
+        if (kind == QLatin1String("PostgreSQL")) shot(w, QStringLiteral("structure_new_postgresql_en"));
+        delete w;
     }
 };
 

@@ -7,12 +7,14 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 
 #include "engine/drivers/local/dbase/replace.h"
 #include "engine/drivers/local/dir/localdriver.h"
 #include "engine/drivers/local/fileio.h"
 #include "engine/registry.h"
 #include "engine/trace.h"
+#include "schema/createcatalog.h"
 #include "fixtures/servers.h"
 #include "runcases.h"
 
@@ -148,6 +150,54 @@ TEST(Run, Sqlite) {
     EXPECT_FALSE(errorOf([&] { runAlter(db, K, joined(alterTableScript(t.target(), "SC_T", edit, d.columns).lines)); })
                      .empty());
     EXPECT_EQ(tableinfo::readTableInfo(db, t).columns.size(), 5u);
+}
+
+// ODBC data sources: after the common list the chooser offers the types the driver lists for
+// its server, each once, and a table made with them is on the server as asked.
+TEST(Run, OdbcTypeListAddsTheDataSourcesOwnTypes) {
+    const std::string port = vlm::test::serverPort("VLM_PG_STATE");
+    if (port.empty()) return;
+    struct Case {
+        const char* what;
+        std::string database;
+        std::vector<std::string> params;
+        std::vector<std::string> own;   // some of the driver's types the list must carry
+        NewColumn column;               // a column of one of them
+        std::string readBack;           // its type as the catalog gives it
+    } cases[] = {
+        {"PostgreSQL Unicode", "ODBC:127.0.0.1",
+         {"ODBC DRIVER=PostgreSQL Unicode", "DATABASE NAME=vlmtest", "CONNECT STRING=PORT=" + port, "USER NAME=pgtest"},
+         {"int8", "bytea", "uuid", "bool", "float8"}, {"N", "int8", "", "", true}, "int8"},
+        {"SQLite3", "ODBC:" + scratch("odbc") + "/types.sqlite", {"ODBC DRIVER=SQLite3"},
+         {"bigint", "longvarchar"}, {"N", "bigint", "", "", true}, "bigint"},
+    };
+    const std::vector<std::string> common = columnTypes(ServerKind::OTHER, "", LocalFormat::Dbase, "ODBC");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        engine::Database db;
+        db.setDatabaseName(c.database);
+        db.params() = c.params;
+        db.open();
+        const std::vector<std::string> own = serverOwnTypes(db);
+        const std::vector<std::string> list = columnTypes(ServerKind::OTHER, "", LocalFormat::Dbase, "ODBC", own);
+        ASSERT_GT(list.size(), common.size());
+        EXPECT_TRUE(std::equal(common.begin(), common.end(), list.begin()));
+        for (const auto& t : c.own) EXPECT_EQ(std::count(list.begin(), list.end(), t), 1) << t;
+        std::set<std::string> seen;   // no name twice, whatever its case
+        for (std::string t : list) {
+            for (char& ch : t) ch = char(std::toupper(static_cast<unsigned char>(ch)));
+            EXPECT_TRUE(seen.insert(t).second) << t;
+        }
+        exec(db, "drop table if exists sc_odbc", true);
+        runCreate(db, joined(createTableText(ServerKind::OTHER, "sc_odbc", {c.column, {"S", "VARCHAR", "12", "", false}})));
+        const auto t = ref(ServerKind::OTHER, c.database.find(".sqlite") == std::string::npos ? "public.sc_odbc" : "sc_odbc", "ODBC");
+        tableinfo::TableInfoData d = tableinfo::readTableInfo(db, t);
+        ASSERT_TRUE(d.errors.empty()) << d.errors.front();
+        ASSERT_EQ(d.columns.size(), 2u);
+        EXPECT_EQ(d.columns[0].type, c.readBack);
+        EXPECT_EQ(d.columns[0].nullable, "False");
+        exec(db, "drop table sc_odbc");
+    }
 }
 
 // dBase and Paradox: the create window's tables and index, records kept through an ALTER.
@@ -357,6 +407,17 @@ TEST(Fixtures, MssqlCreateIndexAndAlterPieces) {
     EXPECT_EQ(s.lines, (std::vector<std::string>{"Alter Table sc_ms", " Drop column C", ";", "Alter Table sc_ms",
                                                  "Add E INT Null", ";"}));
     runAlter(db, K, joined(s.lines));
+    EXPECT_EQ(columnNames(db, "sc_ms"), (std::vector<std::string>{"a", "b", "d", "e"}));
+    EXPECT_FALSE(db.inTransaction());
+    // A later piece the server refuses: the drop it took before is rolled back with it.
+    const std::vector<ColumnRow> now{{"A", "INT"}, {"B", "CHAR", "3"}, {"D", "NUMERIC", "8", "2"}, {"E", "INT"}};
+    s = alterTableScript({K, "", tableinfo::NameCase::AsIs}, "sc_ms",
+                         {{RowMark::None, now[0]}, {RowMark::Del, now[1]}, {RowMark::None, now[2]},
+                          {RowMark::None, now[3]}, {RowMark::New, {"F", "NOSUCHTYPE", "0", "0", "True"}}},
+                         now);
+    EXPECT_EQ(s.lines, (std::vector<std::string>{"Alter Table sc_ms", " Drop column B", ";", "Alter Table sc_ms",
+                                                 "Add F NOSUCHTYPE Null", ";"}));
+    EXPECT_NE(errorOf([&] { runAlter(db, K, joined(s.lines)); }).find("nosuchtype"), std::string::npos);
     EXPECT_EQ(columnNames(db, "sc_ms"), (std::vector<std::string>{"a", "b", "d", "e"}));
     EXPECT_FALSE(db.inTransaction());
 }

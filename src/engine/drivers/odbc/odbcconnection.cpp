@@ -242,6 +242,17 @@ std::string OdbcConnection::typeNameFor(SQLSMALLINT sqlType) {
     return columnText(st.get(), 1);
 }
 
+std::vector<std::string> OdbcConnection::typeNames() {
+    Handle st(SQL_HANDLE_STMT, s_->dbc.get());
+    std::vector<std::string> out;
+    if (!ok(SQLGetTypeInfo(st.get(), SQL_ALL_TYPES))) return out;
+    while (ok(SQLFetch(st.get()))) {
+        std::string name = columnText(st.get(), 1);
+        if (!name.empty() && std::find(out.begin(), out.end(), name) == out.end()) out.push_back(std::move(name));
+    }
+    return out;
+}
+
 std::string OdbcConnection::columnType(const FieldDef& field) {
     std::string t = nativeColumnType(s_->driverName, field);
     // A generic data source stores booleans as SMALLINT unless it has a bit type of its own

@@ -49,6 +49,8 @@ public:
     std::unique_ptr<Statement> prepare(const std::string& sql) override;
     // Procedures through SQLProcedures and SQLProcedureColumns, called by the {call} escape.
     std::vector<std::string> storedProcedures() override;
+    // SQLGetTypeInfo over all types: each TYPE_NAME once, in the driver's order.
+    std::vector<std::string> typeNames() override;
     std::unique_ptr<ProcCall> prepareProc(const std::string& name) override;
     std::unique_ptr<Cursor> openTable(const std::string& table, const TableOpenOptions& options) override;
 
