@@ -84,6 +84,17 @@ protected:
         t.tableType = "DBASE";
         return t;
     }
+    // A table of a server database as the panel describes it.
+    static TTableInfo serverTable(const std::string& kind, const std::string& database, const std::string& table) {
+        TTableInfo t;
+        t.databaseName = database;
+        t.tableName = t.tableNameForCommands = table;
+        t.isSqlBased = true;
+        t.serverKind = kind == "firebird" ? ServerKind::INTERBASE : ServerKind::OTHER;
+        t.tableType = "TABLE";
+        t.driverName = kind == "firebird" ? "INTRBASE" : kind == "sqlite" ? "SQLITE" : kind == "odbc" ? "ODBC" : "POSTGRESQL";
+        return t;
+    }
     void makeEmp() {
         exec(local_, "create table \"EMP.DBF\" (ID integer, NAME char(10), SAL numeric(8,2))");
         exec(local_, "insert into \"EMP.DBF\" values (1, 'Smith', 100.5)");
@@ -322,12 +333,7 @@ TEST_P(DriverEdit, EditInsertDeleteThroughTheGrid) {
         db.open();
         if (kind == "postgres" || kind == "odbc") exec(db.databaseName(), "drop table if exists " + table);
         exec(db.databaseName(), "create table " + table + " (ID integer not null primary key, NAME varchar(20))");
-        info.databaseName = db.databaseName();
-        info.tableName = info.tableNameForCommands = table;
-        info.isSqlBased = true;
-        info.serverKind = kind == "firebird" ? ServerKind::INTERBASE : ServerKind::OTHER;
-        info.tableType = "TABLE";
-        info.driverName = kind == "firebird" ? "INTRBASE" : kind == "sqlite" ? "SQLITE" : kind == "odbc" ? "ODBC" : "POSTGRESQL";
+        info = serverTable(kind, db.databaseName(), table);
     }
     const std::string quoted = kind == "dbase" ? "\"" + table + "\"" : table;
     exec(info.databaseName, "insert into " + quoted + " values (1, 'one')");
@@ -434,12 +440,7 @@ TEST_P(DriverMemo, TheMemoViewerPostsItsText) {
         exec(db.databaseName(), "create table " + table + " (ID integer not null primary key, NOTE " + memoType +
                                     (kind == "sqlite" ? "" : " check (NOTE <> 'refused')") + ")");
         exec(db.databaseName(), "insert into " + table + " values (1, 'first memo')");
-        info.databaseName = db.databaseName();
-        info.tableName = info.tableNameForCommands = table;
-        info.isSqlBased = true;
-        info.serverKind = kind == "firebird" ? ServerKind::INTERBASE : ServerKind::OTHER;
-        info.tableType = "TABLE";
-        info.driverName = kind == "firebird" ? "INTRBASE" : kind == "sqlite" ? "SQLITE" : "POSTGRESQL";
+        info = serverTable(kind, db.databaseName(), table);
     }
     TFormView* w = openTableWindow(info, true, opt_, nullptr);
     ASSERT_NE(w, nullptr) << errors_.join("\n").toStdString();
