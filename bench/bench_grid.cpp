@@ -18,6 +18,7 @@
 #include "engine/database.h"
 #include "engine/dataset.h"
 #include "panels/serverkind.h"
+#include "shell/prompts.h"
 
 namespace {
 long rssKb() {
@@ -32,6 +33,19 @@ long rssKb() {
     }
     return 0;
 }
+// Errors and messages to stderr; questions answer No.
+struct PrintPrompts : vlm::shell::Prompts {
+    void message(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
+    bool question(const QString&) override { return false; }
+    void error(const vlm::shell::ErrorReport& r) override { std::fprintf(stderr, "error: %s\n", r.text.c_str()); }
+    vlm::shell::WorkResult runWork(const QString&, const vlm::shell::Work& work) override {
+        struct : vlm::engine::Progress {
+            bool step(std::int64_t, std::int64_t) override { return true; }
+        } none;
+        return vlm::shell::runAndReport(work, none);
+    }
+    using vlm::shell::Prompts::error;
+};
 class PaintWatch : public QObject {
 public:
     bool painted = false;
@@ -62,8 +76,9 @@ int main(int argc, char** argv) {
     info.driverName = db.driverName();
     info.serverKind = vlm::panels::serverKindOfDriver(info.driverName);
     info.tableType = info.isSqlBased ? "TABLE" : "DBASE";
-    vlm::datawin::errorSink = [](const QString& e) { std::fprintf(stderr, "error: %s\n", qPrintable(e)); };
+    PrintPrompts prompts;
     vlm::datawin::ViewOptions opt;
+    opt.prompts = &prompts;
     const long rss0 = rssKb();
 
     QElapsedTimer t;

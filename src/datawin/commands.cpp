@@ -85,6 +85,7 @@ ViewOptions viewOptionsOf(shell::TForm1& form) {
         o.colorDeleted = p->settings().colorDeleted;
     }
     o.programDir = fromQ(form.programDir());
+    o.prompts = &form.prompts();
     return o;
 }
 

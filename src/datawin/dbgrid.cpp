@@ -7,37 +7,58 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QToolButton>
 
 #include "datawin/gridmodel.h"
 #include "engine/dataset.h"
-#include "shell/errordisplay.h"
+#include "shell/formmain.h"
 #include "shell/language.h"
+#include "shell/prompts.h"
 #include "shell/qtext.h"
 
 namespace vlm::datawin {
 
 using shell::toQ;
 
-std::function<void(const QString&)> errorSink;
-std::function<bool(const QString&)> questionSink;
-std::function<void(const QString&)> messageSink;
+namespace {
 
-void reportError(const QString& message, QWidget* parent) {
-    if (errorSink) errorSink(message);
-    else shell::showError(message, parent);
+// Held by a window (as a child object) for windowPrompts(): the prompts handed in, or message
+// boxes over the window made when first asked for.
+class PromptsLink : public QObject {
+public:
+    PromptsLink(QWidget* window, shell::Prompts* handed) : QObject(window), handed_(handed), window_(window) {}
+    shell::Prompts* handed_ = nullptr;
+    shell::Prompts& boxes() {
+        if (!boxes_) boxes_ = std::make_unique<shell::BoxPrompts>(window_);
+        return *boxes_;
+    }
+
+private:
+    QWidget* window_;
+    std::unique_ptr<shell::BoxPrompts> boxes_;
+};
+
+PromptsLink* linkOf(QWidget* w) {
+    for (QObject* c : w->children())
+        if (auto* l = dynamic_cast<PromptsLink*>(c)) return l;
+    return nullptr;
 }
 
-bool askYesNo(const QString& question, QWidget* parent) {
-    if (questionSink) return questionSink(question);
-    return QMessageBox::question(parent, QStringLiteral("Vlm32"), question, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+}  // namespace
+
+void setWindowPrompts(QWidget* window, shell::Prompts* prompts) {
+    if (PromptsLink* l = linkOf(window)) l->handed_ = prompts;
+    else new PromptsLink(window, prompts);
 }
 
-void tellUser(const QString& message, QWidget* parent) {
-    if (messageSink) messageSink(message);
-    else QMessageBox::information(parent, QStringLiteral("Vlm32"), message);
+shell::Prompts& windowPrompts(QWidget* widget) {
+    for (QWidget* w = widget; w; w = w->parentWidget())
+        if (PromptsLink* l = linkOf(w); l && l->handed_) return *l->handed_;
+    if (shell::TForm1* main = shell::TForm1::instance()) return main->prompts();
+    QWidget* top = widget->window();
+    PromptsLink* l = linkOf(top);
+    if (!l) l = new PromptsLink(top, nullptr);
+    return l->boxes();
 }
 
 // --- TDBGrid --------------------------------------------------------------------------------------
@@ -61,7 +82,7 @@ void TDBGrid::setDataset(engine::Dataset* ds) {
     ds_ = ds;
     auto* old = model_;
     model_ = new TDatasetModel(ds, this);
-    model_->onError = [this](const QString& m) { reportError(m, this); };
+    model_->onError = [this](const std::exception& e) { windowPrompts(this).error(e); };
     setModel(model_);
     delete old;
     reload();
@@ -92,8 +113,8 @@ void TDBGrid::followDataset() {
     model_->syncWithDataset();
     if (ds_->active() && model_->rowCount() > 0) {
         int row = int(std::max<std::int64_t>(ds_->recNo() - 1, 0));
-        // A driver that cannot count shows rows as they are reached.
-        while (row >= model_->rowCount() && model_->canFetchMore({})) model_->fetchMore({});
+        // Rows not shown yet are shown as far as the current record.
+        model_->reach(row);
         int col = std::max(currentIndex().column(), 0);
         setCurrentIndex(model_->index(std::min(row, model_->rowCount() - 1), col));
         scrollTo(currentIndex());
@@ -125,7 +146,7 @@ void TDBGrid::keyPressEvent(QKeyEvent* e) {
             if (e->key() == Qt::Key_End) ds_->last();
             else ds_->first();
         } catch (const std::exception& ex) {
-            reportError(toQ(ex.what()), this);
+            windowPrompts(this).error(ex);
         }
         followDataset();
         return;
@@ -143,7 +164,7 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
         }
         ds_->setRecNo(current.row() + 1);
     } catch (const std::exception& ex) {
-        reportError(toQ(ex.what()), this);
+        windowPrompts(this).error(ex);
         following_ = true;
         model_->syncWithDataset();
         following_ = false;
@@ -197,7 +218,7 @@ void TDBNavigator::click(Button b) {
         case Last: ds.last(); break;
         case Insert: ds.insert(); break;
         case Delete:
-            if (!askYesNo(toQ(shell::pick("Удалить запись?", "Delete record?")), this)) return;
+            if (!windowPrompts(this).question(toQ(shell::pick("Удалить запись?", "Delete record?")))) return;
             ds.deleteRecord();
             break;
         case Edit: ds.edit(); break;
@@ -206,7 +227,7 @@ void TDBNavigator::click(Button b) {
         case Count: break;
         }
     } catch (const std::exception& ex) {
-        reportError(toQ(ex.what()), this);
+        windowPrompts(this).error(ex);
     }
     grid_->followDataset();
 }

@@ -17,18 +17,20 @@ class QStatusBar;
 namespace vlm::engine {
 class Dataset;
 }
+namespace vlm::shell {
+class Prompts;
+}
 
 namespace vlm::datawin {
 
 class TDatasetModel;
 
-// Where the data windows show errors and ask questions; tests set the sinks.
-void reportError(const QString& message, QWidget* parent);
-bool askYesNo(const QString& question, QWidget* parent);
-void tellUser(const QString& message, QWidget* parent);
-extern std::function<void(const QString&)> errorSink;
-extern std::function<bool(const QString&)> questionSink;
-extern std::function<void(const QString&)> messageSink;
+// The prompts a data window shows its messages, questions and errors through: those handed to
+// the widget or to a widget above it, else the main window's, else message boxes over the
+// widget's window (a program without a main window). The prompts outlive the window.
+//   setWindowPrompts(resultWindow, &myPrompts);   windowPrompts(grid).error(e);
+void setWindowPrompts(QWidget* window, shell::Prompts* prompts);
+shell::Prompts& windowPrompts(QWidget* widget);
 
 // The data windows' status bar "StatusBar1": four sunken panels "StatusPanel0".."3" (300, 100,
 // 100 and 50 pixels at least, the last one stretching), stored into panels.
@@ -73,8 +75,8 @@ public:
     TDBNavigator(bool editing, QWidget* parent = nullptr);
     void attach(TDBGrid* grid) { grid_ = grid; }
     QToolButton* button(Button b) const { return buttons_[b]; }
+    // A delete asks the window's prompts first (confirm delete).
     void click(Button b);
-    // A delete asks this first (confirm delete); tests set it.
 
 private:
     TDBGrid* grid_ = nullptr;

@@ -12,6 +12,7 @@
 #include "datawin/dbgrid.h"
 #include "engine/dataset.h"
 #include "shell/language.h"
+#include "shell/prompts.h"
 #include "shell/qtext.h"
 #include "shell/texthelpers.h"
 
@@ -110,7 +111,7 @@ bool TFormFormat::BOkClick() {
             }
         }
     } catch (const std::exception& e) {
-        reportError(toQ(e.what()), this);
+        windowPrompts(this).error(e);
         return false;
     }
     accept();
@@ -122,7 +123,7 @@ void TFormFormat::BNoClick() {
     try {
         if (ds_) ds_->setFiltered(false);
     } catch (const std::exception& e) {
-        reportError(toQ(e.what()), this);
+        windowPrompts(this).error(e);
     }
     accept();
 }

@@ -18,6 +18,7 @@
 #include "datawin/viewlogic.h"
 #include "engine/dataset.h"
 #include "shell/language.h"
+#include "shell/prompts.h"
 #include "shell/qtext.h"
 
 namespace vlm::datawin {
@@ -182,14 +183,14 @@ bool TFormSearch::BsearchClick() {
             if (start.valid()) ds->gotoBookmark(start);
         } catch (const std::exception&) {
         }
-        reportError(toQ(e.what()), this);
+        windowPrompts(this).error(e);
     }
     grid_->setUpdatesEnabled(true);
     grid_->followDataset();
     const bool wasCancelled = cancelled_;
     running_ = false;
     Bsearch->setEnabled(true);
-    if (!found && !wasCancelled) tellUser(toQ(pick("Не найдено", "Not found!")), this);
+    if (!found && !wasCancelled) windowPrompts(this).message(toQ(pick("Не найдено", "Not found!")));
     return found;
 }
 

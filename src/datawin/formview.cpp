@@ -26,8 +26,10 @@
 #include "datawin/dbgrid.h"
 #include "datawin/dialogs.h"
 #include "datawin/gridmodel.h"
+#include "datawin/gridparts.h"
 #include "datawin/report.h"
 #include "shell/language.h"
+#include "shell/prompts.h"
 #include "shell/qtext.h"
 #include "shell/windowsmenu.h"
 
@@ -38,16 +40,6 @@ using shell::pick;
 using shell::toQ;
 
 namespace {
-QToolButton* toolButton(QToolBar* bar, const char* name, const QString& text, const QString& hint) {
-    auto* b = new QToolButton(bar);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setText(text);
-    b->setToolTip(hint);
-    b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
-    bar->addWidget(b);
-    return b;
-}
 std::string upper(std::string s) {
     for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
     return s;
@@ -60,6 +52,7 @@ TFormView::TFormView(Mode mode, const panels::TTableInfo& table, const ViewOptio
     setObjectName(QStringLiteral("FormView"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("View "));
+    if (opt_.prompts) setWindowPrompts(this, opt_.prompts);
     fold_ = nameFoldOfDriver(info_.driverName);
     buildUi();
     if (shell::languageSetting() == 1) applyRussianTexts();
@@ -86,44 +79,27 @@ void TFormView::buildUi() {
     DBNavigator1 = new TDBNavigator(true, ToolBar1);
     ToolBar1->addWidget(DBNavigator1);
     ToolBar1->addSeparator();
-    BReCall = toolButton(ToolBar1, "BReCall", QStringLiteral("Recall"), QStringLiteral("Recall record if deleted"));
+    BReCall = addToolButton(ToolBar1, "BReCall", QStringLiteral("Recall"), QStringLiteral("Recall record if deleted"));
     BReCall->setEnabled(false);
-    BSumCol = toolButton(ToolBar1, "BSumCol", QStringLiteral("\u03a3"), QStringLiteral("Show sum of selected column"));
-    auto* panelPrintSum = new QFrame(ToolBar1);
-    panelPrintSum->setObjectName(QStringLiteral("PanelPrintSum"));
-    auto* pps = new QHBoxLayout(panelPrintSum);
-    pps->setContentsMargins(2, 0, 2, 0);
-    pps->setSpacing(1);
-    BViewAndPrint = new QToolButton(panelPrintSum);
-    BViewAndPrint->setObjectName(QStringLiteral("BViewAndPrint"));
-    BViewAndPrint->setText(QStringLiteral("Print"));
-    BViewAndPrint->setToolTip(QStringLiteral("View in text and print dataset"));
-    BViewAndPrint->setAutoRaise(true);
-    BViewAndPrint->setFocusPolicy(Qt::NoFocus);
-    CBPrintWithSum = new QCheckBox(panelPrintSum);
-    CBPrintWithSum->setObjectName(QStringLiteral("CBPrintWithSum"));
-    CBPrintWithSum->setToolTip(QStringLiteral("Insert columns summary string to report"));
-    CBCount = new QCheckBox(panelPrintSum);
-    CBCount->setObjectName(QStringLiteral("CBCount"));
-    CBCount->setToolTip(QStringLiteral("Insert rows numbers to report"));
-    pps->addWidget(BViewAndPrint);
-    pps->addWidget(CBPrintWithSum);
-    pps->addWidget(CBCount);
-    ToolBar1->addWidget(panelPrintSum);
-    BShowMemo = toolButton(ToolBar1, "BShowMemo", QStringLiteral("Memo"), QString());
+    BSumCol = addToolButton(ToolBar1, "BSumCol", QStringLiteral("\u03a3"), QStringLiteral("Show sum of selected column"));
+    const PrintPanel print = addPrintPanel(ToolBar1);
+    BViewAndPrint = print.BViewAndPrint;
+    CBPrintWithSum = print.CBPrintWithSum;
+    CBCount = print.CBCount;
+    BShowMemo = addToolButton(ToolBar1, "BShowMemo", QStringLiteral("Memo"), QString());
     BShowMemo->setCheckable(true);
-    BScreenGrid = toolButton(ToolBar1, "BScreenGrid", QStringLiteral("Rec"), QStringLiteral("Show records as scroll box"));
+    BScreenGrid = addToolButton(ToolBar1, "BScreenGrid", QStringLiteral("Rec"), QStringLiteral("Show records as scroll box"));
     BScreenGrid->setCheckable(true);
-    BSearch = toolButton(ToolBar1, "BSearch", QStringLiteral("Find"), QStringLiteral("Search In Columns"));
-    BShowSelect = toolButton(ToolBar1, "BShowSelect", QStringLiteral("SQL"), QStringLiteral("Open SQL input window"));
-    BSort = toolButton(ToolBar1, "BSort", QStringLiteral("Sort"), QStringLiteral("Sort Table by selected column"));
+    BSearch = addToolButton(ToolBar1, "BSearch", QStringLiteral("Find"), QStringLiteral("Search In Columns"));
+    BShowSelect = addToolButton(ToolBar1, "BShowSelect", QStringLiteral("SQL"), QStringLiteral("Open SQL input window"));
+    BSort = addToolButton(ToolBar1, "BSort", QStringLiteral("Sort"), QStringLiteral("Sort Table by selected column"));
     BSort->setCheckable(true);
     CheckListBox1 = new QListWidget(ToolBar1);
     CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
     CheckListBox1->setToolTip(QStringLiteral("Set Visible Columns"));
     CheckListBox1->setFixedSize(150, 40);
     ToolBar1->addWidget(CheckListBox1);
-    BExecSQL = toolButton(ToolBar1, "BExecSQL", QStringLiteral("F2"), QStringLiteral("Execute SQL Statment in input window"));
+    BExecSQL = addToolButton(ToolBar1, "BExecSQL", QStringLiteral("F2"), QStringLiteral("Execute SQL Statment in input window"));
     BExecSQL->hide();
     for (QAction* a : ToolBar1->actions())
         if (ToolBar1->widgetForAction(a) == BExecSQL) a->setVisible(false);
@@ -279,7 +255,7 @@ bool TFormView::openDataset() {
         updateDeletedMark();
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();
-        reportError(toQ(e.what()), this);
+        windowPrompts(this).error(e);
         return false;
     }
     QApplication::restoreOverrideCursor();
@@ -366,7 +342,7 @@ void TFormView::sortBy(int field) {
         BSort->setChecked(true);
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();
-        reportError(toQ(e.what()), this);
+        windowPrompts(this).error(e);
         BSort->setChecked(sortColumn_ >= 0);
         return;
     }
@@ -394,7 +370,7 @@ void TFormView::unsort() {
         BSort->setChecked(false);
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();
-        reportError(toQ(e.what()), this);
+        windowPrompts(this).error(e);
         return;
     }
     QApplication::restoreOverrideCursor();
@@ -438,7 +414,7 @@ void TFormView::BExecSQLClick() {
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();
         DBGrid1->reload();
-        reportError(toQ(e.what()), this);
+        windowPrompts(this).error(e);
         return;
     }
     QApplication::restoreOverrideCursor();
@@ -453,33 +429,7 @@ void TFormView::addTemplate(SqlTemplate t) {
 // --- Report, search, sums, formats ------------------------------------------------------------------
 
 void TFormView::BViewAndPrintClick() {
-    engine::Dataset& ds = dataset();
-    if (!ds.active()) {
-        tellUser(toQ(pick("Набор не открыт!", "Dataset not open!")), this);
-        return;
-    }
-    const std::string file = opt_.programDir + "DATASET0.TXT";
-    engine::Bookmark here = ds.bookmark();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    DBGrid1->setUpdatesEnabled(false);
-    std::string error;
-    try {
-        writeNumberedReport(ds, file, "", CBCount->isChecked(), CBPrintWithSum->isChecked());
-    } catch (const std::exception& e) {
-        error = e.what();
-    }
-    try {
-        if (here.valid()) ds.gotoBookmark(here);
-    } catch (const std::exception&) {
-    }
-    DBGrid1->setUpdatesEnabled(true);
-    DBGrid1->followDataset();
-    QApplication::restoreOverrideCursor();
-    if (!error.empty()) {
-        reportError(toQ(error), this);
-        return;
-    }
-    showReportFile(toQ(file), QStringLiteral("View Data as Text"));
+    printDataset(this, DBGrid1, opt_.programDir, CBCount->isChecked(), CBPrintWithSum->isChecked());
 }
 
 void TFormView::BSearchClick() { openSearchDialog(DBGrid1, this); }

@@ -30,6 +30,9 @@ class Dataset;
 class Query;
 class Table;
 }
+namespace vlm::shell {
+class Prompts;
+}
 
 namespace vlm::datawin {
 
@@ -46,6 +49,9 @@ struct ViewOptions {
     bool colorDeleted = false;      // "COLORDELETED"
     bool originNames = false;       // "Query Origin Display Label"
     std::string programDir;         // ends with a separator; the report goes there
+    // Where the window's messages, questions and errors go (windowPrompts); null: the main
+    // window's. Outlives the window.
+    shell::Prompts* prompts = nullptr;
 };
 
 class TFormView : public QWidget {
@@ -86,6 +92,8 @@ public:
 
     // Field viewers and the single-record view (formview_viewers.cpp).
     void BShowMemoClick(bool down);      // F3 in the grid
+    // Closes the viewer; an edited memo is posted first (refused: the error is shown, the
+    // record stays in edit with the text, and the viewer stays open until closed again).
     void closeViewer();
     void BScreenGridClick(bool down);    // F4 in the grid
     void BSaveBytesClick();
@@ -132,9 +140,11 @@ private:
     bool isDbase() const;
     void buildViewers();
     bool viewerKey(QObject* watched, QKeyEvent* k);
+    bool postMemo();
     void fillSingleRecord();
     void refreshSingleRecord();
     bool bytesSyncing_ = false;
+    QString memoShown_;   // the memo viewer's text as read (or as last posted)
     int viewerField_ = -1;
 
     Mode mode_;

@@ -19,7 +19,9 @@
 #include "datawin/dbgrid.h"
 #include "datawin/fieldviewers.h"
 #include "datawin/gridmodel.h"
+#include "datawin/gridparts.h"
 #include "shell/language.h"
+#include "shell/prompts.h"
 #include "shell/qtext.h"
 
 namespace vlm::datawin {
@@ -29,13 +31,7 @@ using shell::pick;
 using shell::toQ;
 
 void TFormView::buildViewers() {
-    DBMemo1 = new QPlainTextEdit(Panel1);
-    DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
-    DBMemo1->setReadOnly(true);
-    DBImage1 = new QLabel(Panel1);
-    DBImage1->setObjectName(QStringLiteral("DBImage1"));
-    DBImage1->setAlignment(Qt::AlignCenter);
-    DBImage1->setFocusPolicy(Qt::StrongFocus);
+    addFieldViewers(Panel1, DBMemo1, DBImage1);
     PanelVarBytes = new QFrame(Panel1);
     PanelVarBytes->setObjectName(QStringLiteral("PanelVarBytes"));
     auto* vb = new QVBoxLayout(PanelVarBytes);
@@ -60,9 +56,8 @@ void TFormView::buildViewers() {
     vb->addWidget(MemoHex, 1);
     ScrollBox1 = new QScrollArea(Panel1);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    for (QWidget* w : {static_cast<QWidget*>(DBMemo1), static_cast<QWidget*>(DBImage1),
-                       static_cast<QWidget*>(PanelVarBytes), static_cast<QWidget*>(ScrollBox1)})
-        Panel1->addWidget(w);
+    Panel1->addWidget(PanelVarBytes);
+    Panel1->addWidget(ScrollBox1);
     for (QWidget* w : {static_cast<QWidget*>(DBMemo1), static_cast<QWidget*>(DBImage1),
                        static_cast<QWidget*>(MemoChar), static_cast<QWidget*>(MemoHex)})
         w->installEventFilter(this);
@@ -88,7 +83,10 @@ void TFormView::BShowMemoClick(bool down) {
         viewerField_ = col;
         switch (viewerKindFor(f.dataType(), info_.serverKind)) {
         case ViewerKind::Memo:
-            DBMemo1->setPlainText(memoText(f.value()));
+            memoShown_ = memoText(f.value());
+            DBMemo1->setPlainText(memoShown_);
+            // Editable where the dataset is: a changed text is posted when the viewer closes.
+            DBMemo1->setReadOnly(!ds.canModify());
             Panel1->setCurrentWidget(DBMemo1);
             DBMemo1->setFocus();
             break;
@@ -122,11 +120,34 @@ void TFormView::BShowMemoClick(bool down) {
         BShowMemo->setChecked(true);
     } catch (const std::exception& e) {
         viewerField_ = -1;
-        reportError(toQ(e.what()), this);
+        windowPrompts(this).error(e);
     }
 }
 
+bool TFormView::postMemo() {
+    engine::Dataset& ds = dataset();
+    const QString text = DBMemo1->toPlainText();
+    if (viewerField_ < 0 || DBMemo1->isReadOnly() || text == memoShown_ || !ds.active()) return true;
+    memoShown_ = text;
+    try {
+        ds.edit();
+        ds.field(viewerField_).setAsString(fromQ(text));
+        ds.post();
+    } catch (const std::exception& e) {
+        // The record stays in edit with the text typed; the viewer stays open once more.
+        windowPrompts(this).error(e);
+        DBGrid1->followDataset();
+        return false;
+    }
+    DBGrid1->followDataset();
+    return true;
+}
+
 void TFormView::closeViewer() {
+    if (Panel1->currentWidget() == DBMemo1 && !postMemo()) {
+        BShowMemo->setChecked(true);
+        return;
+    }
     Panel1->setCurrentWidget(DBGrid1);
     DBMemo1->clear();
     DBImage1->clear();
@@ -162,7 +183,7 @@ void TFormView::BSaveBytesClick() {
         ds.field(viewerField_).setValue(engine::Value(engine::Bytes(raw.begin(), raw.end())));
         ds.post();
     } catch (const std::exception& e) {
-        reportError(toQ(e.what()), this);
+        windowPrompts(this).error(e);
     }
     DBGrid1->followDataset();
 }
@@ -214,7 +235,7 @@ void TFormView::fillSingleRecord() {
                 d.field(i).setAsString(fromQ(e->text()));
                 d.post();
             } catch (const std::exception& ex) {
-                reportError(toQ(ex.what()), this);
+                windowPrompts(this).error(ex);
             }
         });
         y += l->height() + e->height() + 6 + 4;
@@ -265,7 +286,7 @@ bool TFormView::viewerKey(QObject* watched, QKeyEvent* k) {
             if (k->key() == Qt::Key_PageUp) ds.prior();
             else ds.next();
         } catch (const std::exception& ex) {
-            reportError(toQ(ex.what()), this);
+            windowPrompts(this).error(ex);
         }
         refreshSingleRecord();
         return true;

@@ -24,8 +24,10 @@
 #include "datawin/dialogs.h"
 #include "datawin/fieldviewers.h"
 #include "datawin/gridmodel.h"
+#include "datawin/gridparts.h"
 #include "datawin/report.h"
 #include "shell/language.h"
+#include "shell/prompts.h"
 #include "shell/qtext.h"
 #include "shell/windowsmenu.h"
 
@@ -33,19 +35,6 @@ namespace vlm::datawin {
 
 using shell::pick;
 using shell::toQ;
-
-namespace {
-QToolButton* addButton(QToolBar* bar, const char* name, const QString& text, const QString& hint) {
-    auto* b = new QToolButton(bar);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setText(text);
-    b->setToolTip(hint);
-    b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
-    bar->addWidget(b);
-    return b;
-}
-}  // namespace
 
 TFormViewS::TFormViewS(std::string programDir, QWidget* parent)
     : QWidget(parent, Qt::Window), programDir_(std::move(programDir)), query_(std::make_unique<engine::Query>()) {
@@ -61,31 +50,16 @@ TFormViewS::TFormViewS(std::string programDir, QWidget* parent)
     DBNavigator1 = new TDBNavigator(false, ToolBar1);
     ToolBar1->addWidget(DBNavigator1);
     ToolBar1->addSeparator();
-    BShowMemo = addButton(ToolBar1, "BShowMemo", QStringLiteral("Memo"),
+    BShowMemo = addToolButton(ToolBar1, "BShowMemo", QStringLiteral("Memo"),
                           QStringLiteral("Or double click mouse for view memo or image"));
     BShowMemo->setCheckable(true);
-    BSearch = addButton(ToolBar1, "BSearch", QStringLiteral("Find"), QStringLiteral("Find text"));
-    BSumCol = addButton(ToolBar1, "BSumCol", QStringLiteral("\u03a3"), QStringLiteral("Show sum of selected column"));
-    auto* pps = new QFrame(ToolBar1);
-    pps->setObjectName(QStringLiteral("PanelPrintSum"));
-    auto* ppl = new QHBoxLayout(pps);
-    ppl->setContentsMargins(2, 0, 2, 0);
-    BViewAndPrint = new QToolButton(pps);
-    BViewAndPrint->setObjectName(QStringLiteral("BViewAndPrint"));
-    BViewAndPrint->setText(QStringLiteral("Print"));
-    BViewAndPrint->setToolTip(QStringLiteral("View in text and print dataset"));
-    BViewAndPrint->setAutoRaise(true);
-    CBPrintWithSum = new QCheckBox(pps);
-    CBPrintWithSum->setObjectName(QStringLiteral("CBPrintWithSum"));
-    CBPrintWithSum->setToolTip(QStringLiteral("Insert columns summary string to report"));
-    CBCount = new QCheckBox(pps);
-    CBCount->setObjectName(QStringLiteral("CBCount"));
-    CBCount->setToolTip(QStringLiteral("Insert rows numbers to report"));
-    ppl->addWidget(BViewAndPrint);
-    ppl->addWidget(CBPrintWithSum);
-    ppl->addWidget(CBCount);
-    ToolBar1->addWidget(pps);
-    BExit = addButton(ToolBar1, "BExit", QStringLiteral("Exit"), QStringLiteral("Exit"));
+    BSearch = addToolButton(ToolBar1, "BSearch", QStringLiteral("Find"), QStringLiteral("Find text"));
+    BSumCol = addToolButton(ToolBar1, "BSumCol", QStringLiteral("\u03a3"), QStringLiteral("Show sum of selected column"));
+    const PrintPanel print = addPrintPanel(ToolBar1);
+    BViewAndPrint = print.BViewAndPrint;
+    CBPrintWithSum = print.CBPrintWithSum;
+    CBCount = print.CBCount;
+    BExit = addToolButton(ToolBar1, "BExit", QStringLiteral("Exit"), QStringLiteral("Exit"));
     CheckListBox1 = new QListWidget(ToolBar1);
     CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
     CheckListBox1->setToolTip(QStringLiteral("Set Visible Columns"));
@@ -94,16 +68,8 @@ TFormViewS::TFormViewS(std::string programDir, QWidget* parent)
 
     Panel1 = new QStackedWidget(this);
     DBGrid1 = new TDBGrid(Panel1);
-    DBMemo1 = new QPlainTextEdit(Panel1);
-    DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
-    DBMemo1->setReadOnly(true);
-    DBImage1 = new QLabel(Panel1);
-    DBImage1->setObjectName(QStringLiteral("DBImage1"));
-    DBImage1->setAlignment(Qt::AlignCenter);
-    DBImage1->setFocusPolicy(Qt::StrongFocus);
     Panel1->addWidget(DBGrid1);
-    Panel1->addWidget(DBMemo1);
-    Panel1->addWidget(DBImage1);
+    addFieldViewers(Panel1, DBMemo1, DBImage1);
     box->addWidget(Panel1, 1);
     box->addWidget(makeStatusBar(this, status));
 
@@ -199,7 +165,7 @@ void TFormViewS::BShowMemoClick() {
         }
     } catch (const std::exception& e) {
         BShowMemo->setChecked(false);
-        reportError(toQ(e.what()), this);
+        windowPrompts(this).error(e);
     }
 }
 
@@ -212,32 +178,7 @@ void TFormViewS::closeViewer() {
 }
 
 void TFormViewS::BViewAndPrintClick() {
-    if (!query_->active()) {
-        tellUser(toQ(pick("Набор не открыт!", "Dataset not open!")), this);
-        return;
-    }
-    const std::string file = programDir_ + "DATASET0.TXT";
-    engine::Bookmark here = query_->bookmark();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    DBGrid1->setUpdatesEnabled(false);
-    std::string error;
-    try {
-        writeNumberedReport(*query_, file, "", CBCount->isChecked(), CBPrintWithSum->isChecked());
-    } catch (const std::exception& e) {
-        error = e.what();
-    }
-    try {
-        if (here.valid()) query_->gotoBookmark(here);
-    } catch (const std::exception&) {
-    }
-    DBGrid1->setUpdatesEnabled(true);
-    DBGrid1->followDataset();
-    QApplication::restoreOverrideCursor();
-    if (!error.empty()) {
-        reportError(toQ(error), this);
-        return;
-    }
-    showReportFile(toQ(file), QStringLiteral("View Data as Text"));
+    printDataset(this, DBGrid1, programDir_, CBCount->isChecked(), CBPrintWithSum->isChecked());
 }
 
 void TFormViewS::MakeNonVisibleColumn() {

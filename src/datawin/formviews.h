@@ -4,6 +4,8 @@
 // filters and the printable report.
 //   auto* w = new TFormViewS(programDir, mainWindow);  w->Query1().setSql(text);
 //   w->openQuery();   w->setStatusText(resultStatusText(...));
+// Its messages and errors go to the main window's prompts, or to those handed in with
+// setWindowPrompts(w, &prompts) (dbgrid.h) where there is no main window.
 #pragma once
 
 #include <QWidget>

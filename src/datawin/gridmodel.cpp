@@ -40,6 +40,7 @@ void TDatasetModel::reload() {
     inserting_ = ds_ && ds_->active() && ds_->state() == DatasetState::Insert;
     insertRow_ = inserting_ ? int(std::max<long long>(ds_->recNo() - 1, 0)) : -1;
     known_ = 0;
+    limit_ = kFirstShown;
     complete_ = true;
     if (ds_ && ds_->active()) {
         try {
@@ -52,6 +53,9 @@ void TDatasetModel::reload() {
         } catch (const std::exception&) {
             complete_ = true;
         }
+        // The current record is shown; rows read without a count are all shown.
+        limit_ = std::max(limit_, static_cast<long long>(ds_->recNo()) + 1);
+        if (!complete_) limit_ = std::max(limit_, known_);
     }
     endResetModel();
 }
@@ -69,7 +73,7 @@ void TDatasetModel::syncWithDataset() {
         endRemoveRows();
     }
     if (nowInserting && !inserting_) {
-        const int at = int(std::min<long long>(std::max<long long>(ds_->recNo() - 1, 0), known_));
+        const int at = int(std::min<long long>(std::max<long long>(ds_->recNo() - 1, 0), std::min(known_, limit_)));
         beginInsertRows({}, at, at);
         inserting_ = true;
         insertRow_ = at;
@@ -97,8 +101,10 @@ void TDatasetModel::applyCount(long long known, bool complete, bool inserting) {
         explicit Applying(bool& b) : on(b) { on = true; }
         ~Applying() { on = false; }
     } applying(applying_);
+    // Rows read without a count are shown as they arrive.
+    if (!complete) limit_ = std::max(limit_, known);
     const int before = shownCount();
-    const int after = int(std::min(known + (inserting ? 1 : 0), kMaxShown));
+    const int after = int(std::min(std::min(known, limit_) + (inserting ? 1 : 0), kMaxShown));
     if (after > before) beginInsertRows({}, before, after - 1);
     else if (after < before) beginRemoveRows({}, after, before - 1);
     known_ = known;
@@ -115,7 +121,7 @@ void TDatasetModel::setTitleOverride(int column, const QString& title) {
 }
 
 int TDatasetModel::shownCount() const {
-    long long n = known_ + (inserting_ ? 1 : 0);
+    long long n = std::min(known_, limit_) + (inserting_ ? 1 : 0);
     return int(std::min(n, kMaxShown));
 }
 
@@ -229,7 +235,7 @@ bool TDatasetModel::setData(const QModelIndex& index, const QVariant& value, int
         if (startedHere) ds_->post();
     } catch (const std::exception& e) {
         // The dataset keeps its edit state and the values typed so far.
-        if (onError) onError(shell::toQ(e.what()));
+        if (onError) onError(e);
         Q_EMIT dataChanged(this->index(index.row(), 0), this->index(index.row(), columns_ - 1));
         return false;
     }
@@ -239,20 +245,63 @@ bool TDatasetModel::setData(const QModelIndex& index, const QVariant& value, int
 }
 
 bool TDatasetModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && !complete_ && !applying_ && known_ < kMaxShown;
+    if (parent.isValid() || applying_) return false;
+    if (limit_ < known_ && limit_ < kMaxShown) return true;
+    return !complete_ && known_ < kMaxShown;
 }
 
 void TDatasetModel::fetchMore(const QModelIndex& parent) {
-    if (parent.isValid() || complete_ || applying_) return;
+    if (parent.isValid() || applying_) return;
+    if (limit_ < known_) {
+        // Rows known, not shown yet: twice as many (a scroll to the bottom goes far quickly).
+        const long long shown = limit_;
+        limit_ = std::min(known_, std::min(limit_ * 2, kMaxShown));
+        limit_ = std::max(limit_, shown);
+        const long long newLimit = limit_;
+        limit_ = shown;
+        grow(newLimit);
+        return;
+    }
+    if (complete_) return;
     bool complete = true;
     long long known = known_;
     try {
         ds_->rowAt(known_ + kFetchStep - 1);
         known = std::max<long long>(known_, ds_->knownRowCount(&complete));
     } catch (const std::exception& e) {
-        if (onError) onError(shell::toQ(e.what()));
+        if (onError) onError(e);
     }
     applyCount(known, complete, inserting_);
+}
+
+void TDatasetModel::grow(long long newLimit) {
+    if (newLimit <= limit_) return;
+    const int before = shownCount();
+    const long long old = limit_;
+    limit_ = newLimit;
+    const int after = shownCount();
+    limit_ = old;
+    if (after <= before) {
+        limit_ = newLimit;
+        return;
+    }
+    struct Applying {
+        bool& on;
+        explicit Applying(bool& b) : on(b) { on = true; }
+        ~Applying() { on = false; }
+    } applying(applying_);
+    beginInsertRows({}, before, after - 1);
+    limit_ = newLimit;
+    endInsertRows();
+}
+
+void TDatasetModel::reach(long long row) {
+    if (!ds_ || !ds_->active() || row < 0) return;
+    if (row >= known_ && !complete_) {
+        // A driver that cannot count: rows as far as it has them.
+        while (row >= known_ && canFetchMore({})) fetchMore({});
+    }
+    if (row >= limit_) grow(std::min(row + 1 + kFirstShown, std::max(known_, row + 1)));
 }
 
 }  // namespace vlm::datawin

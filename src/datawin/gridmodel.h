@@ -8,6 +8,7 @@
 
 #include <QAbstractTableModel>
 #include <QMap>
+#include <exception>
 #include <functional>
 
 namespace vlm::engine {
@@ -36,8 +37,9 @@ public:
     // The cell of a calculated field on a shown row (the dataset calculates only its current
     // record); without it those cells stay empty.
     std::function<QVariant(long long row, int field)> calculatedCell;
-    // Errors of setData (a refused post); the row stays in edit with the typed values.
-    std::function<void(const QString&)> onError;
+    // Errors of setData (a refused post; the row stays in edit with the typed values) and of
+    // fetching more rows.
+    std::function<void(const std::exception&)> onError;
 
     // The grid's text of a value of a field.
     static QString cellText(const engine::Field& field, const engine::Value& value);
@@ -52,15 +54,25 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
+    // Shows rows up to row (0-based) where the dataset has them: one step when the count is
+    // known, else fetching on as far as the driver has rows (Ctrl+End, the current record).
+    void reach(long long row);
+
+    // A count known at open shows its first rows only, more as the view scrolls on: a view
+    // keeps per-row state for every row it is told of, which for millions of rows costs more
+    // time and memory before the first paint than the rows on screen.
+    static constexpr long long kFirstShown = 4096;
 
 private:
     int shownCount() const;
     void applyCount(long long known, bool complete, bool inserting);
+    void grow(long long newLimit);   // shows rows up to newLimit (known ones)
     // The dataset's row behind a shown row: -1 for the row being inserted.
     long long datasetRow(int row) const;
 
     engine::Dataset* ds_;
-    long long known_ = 0;      // dataset rows the model shows (an insert adds one)
+    long long known_ = 0;      // dataset rows known (an insert adds one)
+    long long limit_ = 0;      // of those, the model shows this many at most
     bool complete_ = true;
     bool applying_ = false;    // a row count change is in flight
     int columns_ = 0;

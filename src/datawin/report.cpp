@@ -53,17 +53,24 @@ void finish(std::ofstream& out, const std::string& fileName) {
 
 }  // namespace
 
+namespace {
+// The visible fields and their column widths, headed by their display labels or their names.
+void visibleColumns(engine::Dataset& ds, bool labels, std::vector<engine::Field*>& cols, std::vector<int>& widths) {
+    for (int i = 0; i < ds.fieldCount(); ++i) {
+        engine::Field& f = ds.field(i);
+        if (!f.visible()) continue;
+        cols.push_back(&f);
+        widths.push_back(reportColumnWidth(f, labels ? f.displayLabel() : f.fieldName()));
+    }
+}
+}  // namespace
+
 void writePlainReport(engine::Dataset& ds, std::ostream& out, const std::string& tableName) {
     ds.close();
     ds.open();
     std::vector<engine::Field*> cols;
     std::vector<int> widths;
-    for (int i = 0; i < ds.fieldCount(); ++i) {
-        engine::Field& f = ds.field(i);
-        if (!f.visible()) continue;
-        cols.push_back(&f);
-        widths.push_back(reportColumnWidth(f, f.fieldName()));
-    }
+    visibleColumns(ds, false, cols, widths);
     out << "Таблица: " << tableName << "\n";
     int total = 0;
     for (std::size_t c = 0; c < cols.size(); ++c) {
@@ -88,12 +95,7 @@ bool writeNumberedReport(engine::Dataset& ds, std::ostream& out, const std::stri
     if (!ds.active()) return false;
     std::vector<engine::Field*> cols;
     std::vector<int> widths;
-    for (int i = 0; i < ds.fieldCount(); ++i) {
-        engine::Field& f = ds.field(i);
-        if (!f.visible()) continue;
-        cols.push_back(&f);
-        widths.push_back(reportColumnWidth(f, f.displayLabel()));
-    }
+    visibleColumns(ds, true, cols, widths);
     constexpr int kNumberWidth = 6;
     out << "Таблица: " << tableName << "\n";
     int total = withNumbers ? kNumberWidth : 0;

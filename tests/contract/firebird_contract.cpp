@@ -80,10 +80,9 @@ const vlm::contract::Backend* firebird() {
 #endif
         };
         b.params = login();
-        // Results read forwards: Firebird 3's scrollable cursors buffer the whole result at the
-        // first fetch, and its network protocol has none.
-        b.seekingTables = false;
-        b.seekingQueries = false;
+        // Tables and plain selects of a table position by reading again from an offset (no
+        // scrollable cursors: Firebird 3 buffers their whole result at the first fetch, and its
+        // network protocol has none); other results read forwards.
         b.liveQueries = false;     // RequestLive query results are read-only here
         b.storedProcedures = true;
         // Executable: execProc takes the outputs of an executable procedure.

@@ -64,7 +64,6 @@ protected:
         std::ofstream(dir + "VLM32.INI") << "[DATABASE NAMES]\nLEFTDATABASE=" << folder_ << "\nRIGHTDATABASE=" << folder_
                                          << "\n[DATABASE LOGINS]\nLEFTUSERNAME=U\nLEFTUSERPASSWORD=P\nRIGHTUSERNAME=U\nRIGHTUSERPASSWORD=P\n[SETUP]\nLANGUAGE=2\n";
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString((base_ / "xdg").string()));
-        errorSink = [this](const QString& e) { messages_ << e; };
         reportSink = [this](const QString& f, const QString&) { report_ = f; };
         shell::TForm1::addCommandProvider(&registerCommands);
         form_ = new shell::TForm1(QString::fromStdString(dir), panels::makeShellHooks(std::make_shared<ListPrompts>(messages_)));
@@ -79,7 +78,6 @@ protected:
             if (qobject_cast<TFormView*>(w) || qobject_cast<TFormViewS*>(w)) w->close();
         QApplication::processEvents();
         delete form_;
-        errorSink = nullptr;
         reportSink = nullptr;
         fs::remove_all(base_);
     }

@@ -30,6 +30,7 @@
 #include "engine/query.h"
 #include "engine/table.h"
 #include "fixtures/servers.h"
+#include "panels/recordingprompts.h"
 #include "shell/language.h"
 #include "shell/texthelpers.h"
 
@@ -64,9 +65,7 @@ protected:
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "data");
         local_ = (dir_ / "data").string();
-        errorSink = [this](const QString& e) { errors_ << e; };
-        messageSink = [this](const QString& m) { messages_ << m; };
-        questionSink = [](const QString&) { return true; };
+        opt_.prompts = &prompts_;
         reportSink = [this](const QString& f, const QString& t) {
             reportFile_ = f;
             reportTitle_ = t;
@@ -74,9 +73,6 @@ protected:
         opt_.programDir = (dir_ / "").string();
     }
     void TearDown() override {
-        errorSink = nullptr;
-        messageSink = nullptr;
-        questionSink = nullptr;
         reportSink = nullptr;
         fs::remove_all(dir_);
     }
@@ -86,6 +82,17 @@ protected:
         t.databaseName = local_;
         t.tableName = t.tableNameForCommands = name;
         t.tableType = "DBASE";
+        return t;
+    }
+    // A table of a server database as the panel describes it.
+    static TTableInfo serverTable(const std::string& kind, const std::string& database, const std::string& table) {
+        TTableInfo t;
+        t.databaseName = database;
+        t.tableName = t.tableNameForCommands = table;
+        t.isSqlBased = true;
+        t.serverKind = kind == "firebird" ? ServerKind::INTERBASE : ServerKind::OTHER;
+        t.tableType = "TABLE";
+        t.driverName = kind == "firebird" ? "INTRBASE" : kind == "sqlite" ? "SQLITE" : kind == "odbc" ? "ODBC" : "POSTGRESQL";
         return t;
     }
     void makeEmp() {
@@ -98,7 +105,16 @@ protected:
     fs::path dir_;
     std::string local_;
     ViewOptions opt_;
+    // Errors and messages of the windows; questions answer Yes.
+    struct Prompts : RecordingPrompts {
+        Prompts(QStringList& errors, QStringList& messages) : errors_(errors), messages_(messages) {}
+        void message(const QString& text) override { messages_ << text; }
+        void error(const vlm::shell::ErrorReport& r) override { errors_ << QString::fromStdString(r.text); }
+        using RecordingPrompts::error;
+        QStringList &errors_, &messages_;
+    };
     QStringList errors_, messages_;
+    Prompts prompts_{errors_, messages_};
     QString reportFile_, reportTitle_;
 };
 
@@ -222,6 +238,7 @@ TEST_F(Windows, ResultWindowViewersColumnsAndReport) {
         q.execSql();
     }
     auto* w = new TFormViewS(opt_.programDir);
+    setWindowPrompts(w, &prompts_);
     w->Query1().setDatabaseName(lite);
     w->Query1().setSql("select ID, NOTE, PIC from DOC");
     w->openQuery();
@@ -303,19 +320,20 @@ TEST_P(DriverEdit, EditInsertDeleteThroughTheGrid) {
         } else {
             const std::string port = vlm::test::serverPort("VLM_PG_STATE");
             ASSERT_FALSE(port.empty());
-            db.setDatabaseName("POSTGRESQL:127.0.0.1:" + port + "/vlmtest");
+            if (kind == "odbc") {
+                // psqlODBC to the test cluster; the table is listed with its schema.
+                db.setDatabaseName("ODBC:DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=" + port + ";DATABASE=vlmtest;");
+                table = "public.dw_odbc_" + std::to_string(::getpid());
+            } else {
+                db.setDatabaseName("POSTGRESQL:127.0.0.1:" + port + "/vlmtest");
+                table = "dw_items_" + std::to_string(::getpid());
+            }
             db.params() = {"USER NAME=pgtest"};
-            table = "dw_items_" + std::to_string(::getpid());
         }
         db.open();
-        if (kind == "postgres") exec(db.databaseName(), "drop table if exists " + table);
+        if (kind == "postgres" || kind == "odbc") exec(db.databaseName(), "drop table if exists " + table);
         exec(db.databaseName(), "create table " + table + " (ID integer not null primary key, NAME varchar(20))");
-        info.databaseName = db.databaseName();
-        info.tableName = info.tableNameForCommands = table;
-        info.isSqlBased = true;
-        info.serverKind = kind == "firebird" ? ServerKind::INTERBASE : ServerKind::OTHER;
-        info.tableType = "TABLE";
-        info.driverName = kind == "firebird" ? "INTRBASE" : kind == "sqlite" ? "SQLITE" : "POSTGRESQL";
+        info = serverTable(kind, db.databaseName(), table);
     }
     const std::string quoted = kind == "dbase" ? "\"" + table + "\"" : table;
     exec(info.databaseName, "insert into " + quoted + " values (1, 'one')");
@@ -334,6 +352,21 @@ TEST_P(DriverEdit, EditInsertDeleteThroughTheGrid) {
     w->DBNavigator1->click(TDBNavigator::Post);
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
     EXPECT_EQ(model->rowCount(), 3);
+    if (kind != "dbase") {
+        // A post the server refuses (a key taken) shows its error; the row stays in insert
+        // with the values typed, and cancel drops it.
+        w->DBNavigator1->click(TDBNavigator::Insert);
+        w->dataset().fieldByName("ID").setValue(Value(1));
+        w->dataset().fieldByName("NAME").setValue(Value("dup"));
+        w->DBNavigator1->click(TDBNavigator::Post);
+        EXPECT_EQ(errors_.size(), 1);
+        EXPECT_EQ(w->dataset().state(), DatasetState::Insert);
+        EXPECT_EQ(w->dataset().fieldByName("NAME").asString(), "dup");
+        w->DBNavigator1->click(TDBNavigator::Cancel);
+        EXPECT_EQ(w->dataset().state(), DatasetState::Browse);
+        EXPECT_EQ(model->rowCount(), 3);
+        errors_.clear();
+    }
     // The server's own order: the row with ID 2 is looked for.
     w->DBNavigator1->click(TDBNavigator::First);
     while (w->dataset().fieldByName("ID").asInteger() != 2 && !w->dataset().eof())
@@ -366,7 +399,82 @@ TEST_P(DriverEdit, EditInsertDeleteThroughTheGrid) {
         rows.push_back(check.field(0).asString() + ":" + vlm::shell::text::strip(check.field(1).asString()));
     EXPECT_EQ(rows, (std::vector<std::string>{"1:changed", "3:three"}));
     check.close();
+    if (kind == "postgres" || kind == "odbc") exec(info.databaseName, "drop table " + table);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, DriverEdit, ::testing::Values("dbase", "sqlite", "firebird", "postgres", "odbc"));
+
+// The memo viewer of the edit window edits the memo: the text is posted when the viewer
+// closes, and a refused post keeps the record in edit with the text.
+class DriverMemo : public Windows, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DriverMemo, TheMemoViewerPostsItsText) {
+    const std::string kind = GetParam();
+    TTableInfo info;
+    Database db;
+    std::string table = "NOTES";
+    std::string memoType = "text";
+    if (kind == "dbase" || kind == "paradox") {
+        table = kind == "dbase" ? "NOTES.DBF" : "NOTES.DB";
+        info = localTable(table);
+        info.tableType = kind == "dbase" ? "DBASE" : "PARADOX";
+        exec(local_, "create table \"" + table + "\" (ID integer, NOTE memo)");
+        exec(local_, "insert into \"" + table + "\" values (1, 'first memo')");
+    } else {
+        if (kind == "sqlite") {
+            db.setDatabaseName("SQLITE:" + (dir_ / "m.sqlite").string());
+            memoType = "memo";
+        } else if (kind == "firebird") {
+            db.setDatabaseName("INTRBASE:" + (dir_ / "m.fdb").string());
+            db.params() = {"USER NAME=TESTER", "CREATE=TRUE"};
+            memoType = "blob sub_type 1";
+        } else {
+            const std::string port = vlm::test::serverPort("VLM_PG_STATE");
+            ASSERT_FALSE(port.empty());
+            db.setDatabaseName("POSTGRESQL:127.0.0.1:" + port + "/vlmtest");
+            db.params() = {"USER NAME=pgtest"};
+            table = "dw_notes_" + std::to_string(::getpid());
+        }
+        db.open();
+        if (kind == "postgres") exec(db.databaseName(), "drop table if exists " + table);
+        exec(db.databaseName(), "create table " + table + " (ID integer not null primary key, NOTE " + memoType +
+                                    (kind == "sqlite" ? "" : " check (NOTE <> 'refused')") + ")");
+        exec(db.databaseName(), "insert into " + table + " values (1, 'first memo')");
+        info = serverTable(kind, db.databaseName(), table);
+    }
+    TFormView* w = openTableWindow(info, true, opt_, nullptr);
+    ASSERT_NE(w, nullptr) << errors_.join("\n").toStdString();
+    w->DBGrid1->setCurrentIndex(w->DBGrid1->datasetModel()->index(0, 1));
+    w->BShowMemoClick(true);
+    ASSERT_EQ(w->Panel1->currentWidget(), w->DBMemo1);
+    EXPECT_FALSE(w->DBMemo1->isReadOnly());
+    EXPECT_EQ(w->DBMemo1->toPlainText(), QStringLiteral("first memo"));
+    w->DBMemo1->setPlainText(QStringLiteral("second memo\nwith two lines"));
+    w->closeViewer();
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
+    EXPECT_EQ(w->Panel1->currentWidget(), w->DBGrid1);
+    EXPECT_EQ(w->dataset().state(), DatasetState::Browse);
+    if (kind == "firebird" || kind == "postgres") {
+        w->BShowMemoClick(true);
+        w->DBMemo1->setPlainText(QStringLiteral("refused"));
+        w->closeViewer();
+        EXPECT_EQ(errors_.size(), 1);
+        EXPECT_EQ(w->Panel1->currentWidget(), w->DBMemo1);   // open once more
+        EXPECT_EQ(w->dataset().state(), DatasetState::Edit);
+        EXPECT_EQ(w->dataset().fieldByName("NOTE").asString(), "refused");
+        w->closeViewer();
+        EXPECT_EQ(w->Panel1->currentWidget(), w->DBGrid1);
+        w->dataset().cancel();
+    }
+    w->close();
+
+    Query check;
+    check.setDatabaseName(info.databaseName);
+    check.setSql("select NOTE from " + (info.isSqlBased ? table : "\"" + table + "\""));
+    check.open();
+    EXPECT_EQ(check.field(0).asString(), "second memo\nwith two lines");
+    check.close();
     if (kind == "postgres") exec(info.databaseName, "drop table " + table);
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, DriverEdit, ::testing::Values("dbase", "sqlite", "firebird", "postgres"));
+INSTANTIATE_TEST_SUITE_P(Drivers, DriverMemo, ::testing::Values("dbase", "paradox", "sqlite", "firebird", "postgres"));

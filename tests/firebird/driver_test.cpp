@@ -227,6 +227,58 @@ TEST_F(FirebirdDriver, CursorFetchesInBlocksAsAsked) {
     EXPECT_FALSE(all->fetch(200, rows));
 }
 
+TEST(FirebirdPlainSelect, TextsThatMayBeReadAgainFromAPosition) {
+    const struct {
+        const char* sql;
+        bool plain;
+    } cases[] = {
+        {"select * from EMP", true},
+        {"  SELECT *\nFROM \"My Table\" ;", true},
+        {"select * from EMP order by NAME desc, \"Id\" nulls last", true},
+        {"select * from EMP where ID > 1", false},
+        {"select ID from EMP", false},
+        {"select * from EMP order by 1 + ID", false},
+        {"select * from EMP, DEPT", false},
+        {"select * from EMP rows 10", false},
+        {"select * from EMP; delete from EMP", false},
+        {"select * from \"unterminated", false},
+        {"select * from", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(vlm::engine::firebird::plainTableSelect(c.sql), c.plain) << c.sql;
+}
+
+TEST_F(FirebirdDriver, APlainSelectReadsAgainFromAPositionInItsSnapshot) {
+    exec(*conn, "CREATE TABLE P (I INTEGER)");
+    exec(*conn, "EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 1000) DO BEGIN "
+                "INSERT INTO P VALUES (:I); I = I + 1; END END");
+    auto cur = conn->prepare("select * from P")->execute();
+    ASSERT_TRUE(cur);
+    std::vector<Row> rows;
+    ASSERT_TRUE(cur->seek(0));
+    cur->fetch(10, rows);
+    ASSERT_EQ(rows.size(), 10u);
+    // Another statement changes the table: the cursor keeps reading what it began with.
+    exec(*conn, "DELETE FROM P WHERE I <= 500");
+    EXPECT_EQ(cur->rowCount(), 1000);
+    ASSERT_TRUE(cur->seek(995));
+    rows.clear();
+    EXPECT_FALSE(cur->fetch(10, rows));
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].values[0], Value(996));
+    EXPECT_EQ(cur->countKnown(), 1000);
+    ASSERT_TRUE(cur->seek(3));
+    rows.clear();
+    cur->fetch(2, rows);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].values[0], Value(5));
+    ASSERT_TRUE(cur->seek(5000));
+    EXPECT_FALSE(cur->fetch(2, rows));
+    // Other results read forwards, a selectable procedure's too (it runs once, as written).
+    EXPECT_FALSE(conn->prepare("select * from P where I > 0")->execute()->seek(0));
+    exec(*conn, "CREATE PROCEDURE SP RETURNS (I INTEGER) AS BEGIN I = 1; SUSPEND; END");
+    EXPECT_FALSE(conn->prepare("select * from SP")->execute()->seek(0));
+}
+
 TEST_F(FirebirdDriver, IndexDefsOfKeysUniqueDescendingAndComputed) {
     exec(*conn, "CREATE TABLE X (A INTEGER NOT NULL, B VARCHAR(10) NOT NULL, C INTEGER, "
                 "CONSTRAINT PK_X PRIMARY KEY (A, B))");

@@ -20,13 +20,18 @@ Attachment::~Attachment() {
     }
 }
 
-Transaction::Transaction(std::shared_ptr<Attachment> att, bool automatic)
+Transaction::Transaction(std::shared_ptr<Attachment> att, bool automatic, bool snapshot)
     : att_(std::move(att)), automatic_(automatic) {
     Status st;
     Ref<Firebird::IXpbBuilder> tpb(util()->getXpbBuilder(&st, Firebird::IXpbBuilder::TPB, nullptr, 0));
-    tpb->insertTag(&st, isc_tpb_write);
-    tpb->insertTag(&st, isc_tpb_read_committed);
-    tpb->insertTag(&st, isc_tpb_rec_version);
+    if (snapshot) {
+        tpb->insertTag(&st, isc_tpb_read);
+        tpb->insertTag(&st, isc_tpb_concurrency);
+    } else {
+        tpb->insertTag(&st, isc_tpb_write);
+        tpb->insertTag(&st, isc_tpb_read_committed);
+        tpb->insertTag(&st, isc_tpb_rec_version);
+    }
     tpb->insertTag(&st, isc_tpb_wait);
     tpb->insertInt(&st, isc_tpb_lock_timeout, 10);   // a locked row fails after 10 s, never hangs
     tra_ = att_->get()->startTransaction(&st, tpb->getBufferLength(&st), tpb->getBuffer(&st));

@@ -87,9 +87,12 @@ private:
 // One transaction. An explicit one (begin) rolls back when dropped while still active; an
 // automatic one (a statement run outside begin/commit) commits when its last user lets go of it.
 // Cursors share it so that their rows and blobs stay readable until they are closed.
+// snapshot: a read-only transaction that sees the database as it was when it started (a cursor
+// that reads its rows again from positions needs them to stay in place); otherwise read-write,
+// read committed.
 class Transaction {
 public:
-    Transaction(std::shared_ptr<Attachment> att, bool automatic);
+    Transaction(std::shared_ptr<Attachment> att, bool automatic, bool snapshot = false);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -112,7 +112,16 @@ std::unique_ptr<Cursor> FbStatement::execute() {
         for (std::size_t i = 0; i < values_.size(); ++i)
             tr.trace(TraceDataIn, "Param " + std::to_string(i + 1) + " = " + traceValue(values_[i]));
 
-    auto tra = conn_.statementTransaction();
+    // A plain select of a table is read in a snapshot, so that its rows can be read again
+    // from positions in the same order (a grid gives up rows and comes back to them). A
+    // selectable procedure read the same way is run once, as written.
+    std::string table;
+    bool reread = type_ == isc_info_sql_stmt_select && values_.empty() && (rereadable_ || plainTableSelect(sql_, &table));
+    auto tra = conn_.statementTransaction(reread);
+    if (reread && !rereadable_ && !isTable(conn_.attachment()->get(), tra->get(), table)) {
+        reread = false;
+        tra = conn_.statementTransaction();
+    }
     try {
         Status st;
         auto* att = conn_.attachment()->get();
@@ -121,9 +130,10 @@ std::unique_ptr<Cursor> FbStatement::execute() {
 
         if (type_ == isc_info_sql_stmt_select || type_ == isc_info_sql_stmt_select_for_upd) {
             auto out = std::make_unique<OutputMessage>((*stmt_)->getOutputMetadata(&st));
-            // Read forward: Firebird 3 evaluates and buffers every row of a scrollable cursor
-            // (in the embedded engine, in this process) at its first fetch, and its network
-            // protocol has none. FbCursor positions where a scrollable result is opened.
+            // No scrollable cursor: Firebird 3 evaluates and buffers every row of one (in the
+            // embedded engine, in this process) at its first fetch, and its network protocol
+            // has none. A plain select of a table positions by running it again with OFFSET;
+            // other results read forward.
             bool scroll = false;
             Ref<Firebird::IResultSet> rs;
             if (scroll) {
@@ -137,7 +147,8 @@ std::unique_ptr<Cursor> FbStatement::execute() {
             if (!scroll)
                 rs.reset((*stmt_)->openCursor(&st, tra->get(), in.metadata(), in.buffer(), out->metadata(), 0));
             return std::make_unique<FbCursor>(conn_.attachment(), stmt_, std::move(tra),
-                                              std::move(rs), std::move(out), scroll);
+                                              std::move(rs), std::move(out), scroll, reread ? sql_ : std::string(),
+                                              countSql_);
         }
 
         OutputMessage out((*stmt_)->getOutputMetadata(&st));
@@ -224,19 +235,25 @@ FbTableCursor::FbTableCursor(FbConnection& conn, std::string table, std::vector<
     };
     try {
         sql_ = select(true);
-        rows_ = FbStatement(conn_, sql_).execute();
+        rows_ = openRows();
         versioned_ = true;
     } catch (const EngineError&) {
         sql_ = select(false);
-        rows_ = FbStatement(conn_, sql_).execute();
+        rows_ = openRows();
     }
+}
+
+std::unique_ptr<Cursor> FbTableCursor::openRows() {
+    FbStatement st(conn_, sql_);
+    st.setRereadable("SELECT COUNT(*) FROM " + conn_.quoteTable(table_));   // in its stored or index order
+    return st.execute();
 }
 
 bool FbTableCursor::seek(std::int64_t row) {
     // The rows read hold the snapshot of their transaction: after a change they are read anew.
     if (stale_) {
         rows_.reset();
-        rows_ = FbStatement(conn_, sql_).execute();
+        rows_ = openRows();
         stale_ = false;
     }
     return rows_->seek(row);
@@ -264,10 +281,13 @@ bool FbTableCursor::fetch(std::size_t maxRows, std::vector<Row>& out) {
 }
 
 std::int64_t FbTableCursor::rowCount() {
-    FbStatement st(conn_, "SELECT COUNT(*) FROM " + conn_.quoteTable(table_));
-    std::vector<Row> rows;
-    if (auto c = st.execute()) c->fetch(1, rows);
-    return rows.empty() || rows[0].values.empty() ? -1 : rows[0].values[0].asInteger();
+    // Counted in the snapshot the rows are read in (after a change, a new one).
+    if (stale_) {
+        rows_.reset();
+        rows_ = openRows();
+        stale_ = false;
+    }
+    return rows_->rowCount();
 }
 
 std::string FbTableCursor::returning() const {
@@ -441,9 +461,9 @@ void FbConnection::traceError(const EngineError& e) {
     if (tracer_.wants(TraceError)) tracer_.trace(TraceError, e.what());
 }
 
-std::shared_ptr<Transaction> FbConnection::statementTransaction() {
+std::shared_ptr<Transaction> FbConnection::statementTransaction(bool snapshot) {
     if (inTransaction() && !autonomous_) return explicit_;
-    return std::make_shared<Transaction>(att_, true);
+    return std::make_shared<Transaction>(att_, true, snapshot);
 }
 
 Capabilities FbConnection::capabilities() const {

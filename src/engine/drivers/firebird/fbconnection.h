@@ -35,6 +35,12 @@ public:
     std::int64_t rowsAffected() const override { return affected_; }
 
     const std::vector<FieldDef>& outputFields() const { return outFields_; }
+    // The rows of a select may be read again from positions (plainTableSelect's texts are);
+    // countSql counts them.
+    void setRereadable(std::string countSql) {
+        rereadable_ = true;
+        countSql_ = std::move(countSql);
+    }
 
 private:
     FbConnection& conn_;
@@ -45,6 +51,8 @@ private:
     std::vector<Value> values_;
     unsigned type_ = 0;          // isc_info_sql_stmt_*
     std::int64_t affected_ = 0;
+    bool rereadable_ = false;
+    std::string countSql_;
 };
 
 class FbProcCall : public ProcCall {
@@ -83,6 +91,7 @@ public:
     void deleteRow(const Row& row) override;
 
 private:
+    std::unique_ptr<Cursor> openRows();
     std::string returning() const;
     std::string where(const Row& row, std::vector<Value>& params) const;
     Row changed(Cursor* result, std::int64_t affected);
@@ -135,8 +144,8 @@ public:
 
     // For statements of this connection.
     const std::shared_ptr<Attachment>& attachment() const { return att_; }
-    // The explicit transaction, or a new automatic one.
-    std::shared_ptr<Transaction> statementTransaction();
+    // The explicit transaction, or a new automatic one (a snapshot one when asked for).
+    std::shared_ptr<Transaction> statementTransaction(bool snapshot = false);
     Tracer& tracer() { return tracer_; }
     // Reports a failure to the trace hook.
     void traceError(const EngineError& e);

@@ -91,7 +91,7 @@ public:
             params.emplace_back(values[i], fields_[i].type);
         }
         if (params.empty()) return old;
-        std::string where = whereKey(old.values, params);
+        std::string where = whereUnchanged(old.values, params);
         checkOneRow(old.values);
         if (run("UPDATE " + conn_.quoteTable(table_) + " SET " + sets + where, params) < 1) changedByOthers();
         std::vector<Value> now = values;
@@ -101,7 +101,7 @@ public:
 
     void deleteRow(const Row& row) override {
         Params params;
-        std::string where = whereKey(row.values, params);
+        std::string where = whereUnchanged(row.values, params);
         checkOneRow(row.values);
         if (run("DELETE FROM " + conn_.quoteTable(table_) + where, params) < 1) changedByOthers();
     }
@@ -119,6 +119,32 @@ private:
             } else {
                 sql += " = ?";
                 params.emplace_back(v, fields_[i].type);
+            }
+        }
+        return sql;
+    }
+
+    // The key condition, and the other columns still holding the values read: a row another
+    // user changed since is not found, so that a change is refused instead of overwriting
+    // theirs. Columns whose values may not come back equal from the driver (floating point,
+    // times, blobs) are left out of the comparison.
+    std::string whereUnchanged(const std::vector<Value>& values, Params& params) const {
+        std::string sql = whereKey(values, params);
+        for (std::size_t i = 0; i < fields_.size() && i < values.size(); ++i) {
+            if (std::find(key_.begin(), key_.end(), i) != key_.end()) continue;
+            switch (fields_[i].type) {
+            case FieldType::String: case FieldType::Smallint: case FieldType::Integer: case FieldType::Word:
+            case FieldType::AutoInc: case FieldType::Boolean: case FieldType::BCD: case FieldType::Date:
+                break;
+            default:
+                continue;
+            }
+            sql += " AND " + conn_.quoteIdentifier(fields_[i].name);
+            if (values[i].isNull()) {
+                sql += " IS NULL";
+            } else {
+                sql += " = ?";
+                params.emplace_back(values[i], fields_[i].type);
             }
         }
         return sql;
