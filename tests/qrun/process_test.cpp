@@ -69,23 +69,23 @@ TEST_F(QrunProcess, OpensTheQueryOrShowsWhyNot) {
         const char* name;
         std::string alias, statement;
         int status;
+        const char* error;                           // a part of the error shown, or nullptr
         std::map<std::string, std::string> shown;   // exact lines
         std::map<std::string, std::string> starts;  // lines starting so
     };
     const std::string multiLine = "select NAME, ID\n  from EMP\n where NAME <> '  '\n order by ID";
     const std::vector<Case> cases = {
-        {"SQLite alias", "QSQLITE", multiLine, 0,
+        {"SQLite alias", "QSQLITE", multiLine, 0, nullptr,
          {{"caption", "SQL Query Application (Alias= QSQLITE)"}, {"memo", "select NAME, ID\\n  from EMP\\n where NAME <> '  '\\n order by ID"},
           {"columns", "NAME|ID"}, {"rows", "3"}, {"row1", "Anna|1"}},
          {{"status0", "ConnectTime= 00:00:"}, {"status1", "QueryTime= 00:00:"}}},
-        {"embedded Firebird alias", "QFB", multiLine, 0,
+        {"embedded Firebird alias", "QFB", multiLine, 0, nullptr,
          {{"caption", "SQL Query Application (Alias= QFB)"}, {"columns", "NAME|ID"}, {"rows", "3"}, {"row1", "Anna|1"}},
          {{"status0", "ConnectTime= 00:00:"}, {"status1", "QueryTime= 00:00:"}}},
-        {"failing statement", "QSQLITE", "select * from NOSUCH", 1,
-         {{"status1", ""}, {"rows", "0"}, {"memo", "select * from NOSUCH"}},
-         {{"status0", "ConnectTime= "}, {"error", ""}}},
-        {"failing connect", "QGONE", "select * from EMP", 1,
-         {{"status0", ""}, {"status1", ""}, {"memo", "select * from EMP"}}, {{"error", ""}}},
+        {"failing statement", "QSQLITE", "select * from NOSUCH", 1, "NOSUCH",
+         {{"status1", ""}, {"rows", "0"}, {"memo", "select * from NOSUCH"}}, {{"status0", "ConnectTime= "}}},
+        {"failing connect", "QGONE", "select * from EMP", 1, "gone.fdb",
+         {{"status0", ""}, {"status1", ""}, {"memo", "select * from EMP"}}, {}},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -96,6 +96,8 @@ TEST_F(QrunProcess, OpensTheQueryOrShowsWhyNot) {
         EXPECT_EQ(r.status, c.status) << r.stderrText;
         for (const auto& [key, value] : c.shown) EXPECT_EQ(r.line(key), value) << key;
         for (const auto& [key, value] : c.starts) EXPECT_EQ(r.line(key).rfind(value, 0), 0u) << key << ": " << r.line(key);
+        if (c.error) EXPECT_NE(r.line("error").find(c.error), std::string::npos) << r.line("error");
+        else EXPECT_EQ(r.line("error"), "<none>");
         EXPECT_TRUE(fs::exists(png));
     }
 }
