@@ -122,9 +122,9 @@ TFormViewS::TFormViewS(const QueryRunnerStart& start, QString reportDir, QWidget
 }
 
 TFormViewS::~TFormViewS() {
-    // The query goes before the connection it runs on.
+    // The query and its prepared statement go before the connection they belong to.
     try {
-        Query1().close();
+        Query1().unprepare();
     } catch (const std::exception&) {
         // Closing a cursor of a connection that went away: nothing left to release.
     }

@@ -67,7 +67,7 @@ test::FbDatabase* QrunProcess::fb_ = nullptr;
 TEST_F(QrunProcess, OpensTheQueryOrShowsWhyNot) {
     struct Case {
         const char* name;
-        std::string alias, statement;
+        std::string alias, user, statement;
         int status;
         const char* error;                           // a part of the error shown, or nullptr
         std::map<std::string, std::string> shown;   // exact lines
@@ -75,23 +75,26 @@ TEST_F(QrunProcess, OpensTheQueryOrShowsWhyNot) {
     };
     const std::string multiLine = "select NAME, ID\n  from EMP\n where NAME <> '  '\n order by ID";
     const std::vector<Case> cases = {
-        {"SQLite alias", "QSQLITE", multiLine, 0, nullptr,
+        {"SQLite alias", "QSQLITE", "tester", multiLine, 0, nullptr,
          {{"caption", "SQL Query Application (Alias= QSQLITE)"}, {"memo", "select NAME, ID\\n  from EMP\\n where NAME <> '  '\\n order by ID"},
           {"columns", "NAME|ID"}, {"rows", "3"}, {"row1", "Anna|1"}},
          {{"status0", "ConnectTime= 00:00:"}, {"status1", "QueryTime= 00:00:"}}},
-        {"embedded Firebird alias", "QFB", multiLine, 0, nullptr,
+        {"embedded Firebird alias", "QFB", "tester", multiLine, 0, nullptr,
          {{"caption", "SQL Query Application (Alias= QFB)"}, {"columns", "NAME|ID"}, {"rows", "3"}, {"row1", "Anna|1"}},
          {{"status0", "ConnectTime= 00:00:"}, {"status1", "QueryTime= 00:00:"}}},
-        {"failing statement", "QSQLITE", "select * from NOSUCH", 1, "NOSUCH",
+        {"failing statement", "QSQLITE", "tester", "select * from NOSUCH", 1, "NOSUCH",
          {{"status1", ""}, {"rows", "0"}, {"memo", "select * from NOSUCH"}}, {{"status0", "ConnectTime= "}}},
-        {"failing connect", "QGONE", "select * from EMP", 1, "gone.fdb",
+        {"failing connect", "QGONE", "tester", "select * from EMP", 1, "gone.fdb",
          {{"status0", ""}, {"status1", ""}, {"memo", "select * from EMP"}}, {}},
+        // Words that are options of the window system stay arguments of the runner.
+        {"arguments that look like options", "QSQLITE", "-reverse", "-style", 1, "syntax",
+         {{"memo", "-style"}, {"status1", ""}}, {{"status0", "ConnectTime= "}}},
     };
     int n = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path png = dir_ / ("snap" + std::to_string(++n) + ".png");
-        qrun::test::RunResult r = qrun::test::runQrun({c.alias, "tester", "", c.statement}, "secret", png,
+        qrun::test::RunResult r = qrun::test::runQrun({c.alias, c.user, "", c.statement}, "secret", png,
                                                       (dir_ / "IDAPI32.CFG").string());
         EXPECT_EQ(r.status, c.status) << r.stderrText;
         for (const auto& [key, value] : c.shown) EXPECT_EQ(r.line(key), value) << key;

@@ -18,12 +18,11 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "datawin/dbgrid.h"
 #include "datawin/formsearch.h"
 #include "engine/query.h"
+#include "fixtures/servers.h"
 #include "qrun/formviews.h"
 #include "shell/language.h"
 #include "shell/textform.h"
@@ -32,13 +31,6 @@ using namespace vlm;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 class QrunWindow : public ::testing::Test {
 protected:
@@ -157,7 +149,7 @@ TEST_F(QrunWindow, ReportFromTheCurrentRecordWithHiddenColumns) {
     w->BViewAndPrintClick();
     ASSERT_TRUE(errors_.isEmpty()) << errors_.join("; ").toStdString();
     EXPECT_EQ(w->reportFile().toStdString(), (dir_ / "DataSet0.TXT").string());
-    const std::string text = readText(dir_ / "DataSet0.TXT");
+    const std::string text = test::readFile((dir_ / "DataSet0.TXT").string());
     EXPECT_EQ(text.rfind("Таблица: \nID", 0), 0u) << text;
     EXPECT_NE(text.find("NAME"), std::string::npos) << text;
     EXPECT_EQ(text.find("Anna"), std::string::npos) << text;
