@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The run command: installs what is missing, builds, and starts the commander Vlm32 when it was
-# built and a display is there; otherwise shows vlmtool at work on a demo SQLite database that
-# the engine writes itself. Arguments go to Vlm32.
+# The run command: installs what is missing, builds, and starts the commander Vlm32 (with the query
+# runner Qrun built beside it) when a display is there; otherwise shows vlmtool at work on a demo
+# SQLite database that the engine writes itself. Arguments go to Vlm32.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -10,7 +10,7 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 BIN=$BUILD/bin
 HAVE_DISPLAY=${DISPLAY:-}${WAYLAND_DISPLAY:-}
 if [ -n "$HAVE_DISPLAY" ] && ninja -C "$BUILD" -t targets all 2>/dev/null | grep -q '^Vlm32:'; then
-  cmake --build "$BUILD" -j"$(nproc)" --target vlmtool Vlm32
+  cmake --build "$BUILD" -j"$(nproc)" --target vlmtool Vlm32 Qrun
 else
   cmake --build "$BUILD" -j"$(nproc)" --target vlmtool
 fi

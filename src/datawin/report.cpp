@@ -54,23 +54,23 @@ void finish(std::ofstream& out, const std::string& fileName) {
 }  // namespace
 
 namespace {
-// The visible fields and their column widths, headed by their display labels or their names.
-void visibleColumns(engine::Dataset& ds, bool labels, std::vector<engine::Field*>& cols, std::vector<int>& widths) {
+// The fields of a report and their column widths, headed by their display labels or their
+// names; hidden fields only when asked for.
+void visibleColumns(engine::Dataset& ds, bool labels, std::vector<engine::Field*>& cols, std::vector<int>& widths,
+                    bool hiddenFields = false) {
     for (int i = 0; i < ds.fieldCount(); ++i) {
         engine::Field& f = ds.field(i);
-        if (!f.visible()) continue;
+        if (!f.visible() && !hiddenFields) continue;
         cols.push_back(&f);
         widths.push_back(reportColumnWidth(f, labels ? f.displayLabel() : f.fieldName()));
     }
 }
-}  // namespace
 
-void writePlainReport(engine::Dataset& ds, std::ostream& out, const std::string& tableName) {
-    ds.close();
-    ds.open();
+// The plain rows from the current record on: field names as headings, values as strings.
+void writePlainRows(engine::Dataset& ds, std::ostream& out, const std::string& tableName, bool hiddenFields) {
     std::vector<engine::Field*> cols;
     std::vector<int> widths;
-    visibleColumns(ds, false, cols, widths);
+    visibleColumns(ds, false, cols, widths, hiddenFields);
     out << "Таблица: " << tableName << "\n";
     int total = 0;
     for (std::size_t c = 0; c < cols.size(); ++c) {
@@ -78,15 +78,34 @@ void writePlainReport(engine::Dataset& ds, std::ostream& out, const std::string&
         total += widths[c] + 1;
     }
     out << "\n" << std::string(std::size_t(total), '-') << "\n";
-    for (ds.first(); !ds.eof(); ds.next()) {
+    for (; !ds.eof(); ds.next()) {
         for (std::size_t c = 0; c < cols.size(); ++c) out << reportCell(cols[c]->asString(), widths[c] + 1);
         out << "\n";
     }
 }
 
+}  // namespace
+
+void writePlainReport(engine::Dataset& ds, std::ostream& out, const std::string& tableName) {
+    ds.close();
+    ds.open();
+    ds.first();
+    writePlainRows(ds, out, tableName, false);
+}
+
 void writePlainReport(engine::Dataset& ds, const std::string& fileName, const std::string& tableName) {
     std::ofstream out = openReport(fileName);
     writePlainReport(ds, out, tableName);
+    finish(out, fileName);
+}
+
+void writePlainReportFromCurrent(engine::Dataset& ds, std::ostream& out, const std::string& tableName) {
+    writePlainRows(ds, out, tableName, true);
+}
+
+void writePlainReportFromCurrent(engine::Dataset& ds, const std::string& fileName, const std::string& tableName) {
+    std::ofstream out = openReport(fileName);
+    writePlainReportFromCurrent(ds, out, tableName);
     finish(out, fileName);
 }
 

@@ -28,6 +28,12 @@ std::string formatSum(double value);   // "0.###": 3.0004 -> "3", -1.5 -> "-1.5"
 void writePlainReport(engine::Dataset& ds, std::ostream& out, const std::string& tableName);
 void writePlainReport(engine::Dataset& ds, const std::string& fileName, const std::string& tableName);
 
+// The plain form as the query runner writes it: from the current record to the end, without
+// reopening the dataset, and every field, hidden ones included. The current record ends past
+// the last row; callers bring it back.
+void writePlainReportFromCurrent(engine::Dataset& ds, std::ostream& out, const std::string& tableName);
+void writePlainReportFromCurrent(engine::Dataset& ds, const std::string& fileName, const std::string& tableName);
+
 // The numbered and summed form, from the current record to the end (display labels, display
 // texts). False, writing nothing, when the dataset is closed. The current record ends on the
 // last row; callers bring it back.
