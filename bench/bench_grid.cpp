@@ -19,6 +19,8 @@
 #include "engine/dataset.h"
 #include "panels/serverkind.h"
 
+#include "paintwatch.h"
+
 namespace {
 long rssKb() {
     std::ifstream in("/proc/self/status");
@@ -32,14 +34,6 @@ long rssKb() {
     }
     return 0;
 }
-class PaintWatch : public QObject {
-public:
-    bool painted = false;
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint) painted = true;
-        return QObject::eventFilter(o, e);
-    }
-};
 }  // namespace
 
 int main(int argc, char** argv) {
