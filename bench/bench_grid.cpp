@@ -20,6 +20,8 @@
 #include "panels/serverkind.h"
 #include "shell/prompts.h"
 
+#include "paintwatch.h"
+
 namespace {
 long rssKb() {
     std::ifstream in("/proc/self/status");
@@ -45,14 +47,6 @@ struct PrintPrompts : vlm::shell::Prompts {
         return vlm::shell::runAndReport(work, none);
     }
     using vlm::shell::Prompts::error;
-};
-class PaintWatch : public QObject {
-public:
-    bool painted = false;
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint) painted = true;
-        return QObject::eventFilter(o, e);
-    }
 };
 }  // namespace
 

@@ -15,16 +15,7 @@
 #include "objlists/formoobj.h"
 #include "objlists/listing.h"
 
-namespace {
-class PaintWatch : public QObject {
-public:
-    bool painted = false;
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint) painted = true;
-        return QObject::eventFilter(o, e);
-    }
-};
-}  // namespace
+#include "paintwatch.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
