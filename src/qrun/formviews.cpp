@@ -42,11 +42,8 @@ QString elapsedSince(Clock::time_point t0) {
     return toQ(datawin::elapsedText(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0)));
 }
 
-// The application's error display, or the data windows' error sink where one is set.
-void showError(const std::exception& e, QWidget* parent) {
-    if (datawin::errorSink) datawin::errorSink(toQ(e.what()));
-    else shell::showError(e, parent);
-}
+// The window's prompts: the application's error display unless prompts were handed in.
+void showError(const std::exception& e, QWidget* parent) { datawin::windowPrompts(parent).error(e); }
 
 void hideToolBarWidget(QToolBar* bar, QWidget* w) {
     for (QAction* a : bar->actions())
@@ -201,7 +198,7 @@ void TFormViewS::BSearchClick() {
 void TFormViewS::BViewAndPrintClick() {
     engine::Query& q = Query1();
     if (!q.active()) {
-        datawin::tellUser(QStringLiteral("Набор не открыт!"), this);
+        datawin::windowPrompts(this).message(QStringLiteral("Набор не открыт!"));
         return;
     }
     const QString file = reportFile();
@@ -223,7 +220,7 @@ void TFormViewS::BViewAndPrintClick() {
     DBGrid1->followDataset();
     QApplication::restoreOverrideCursor();
     if (!error.empty()) {
-        datawin::reportError(toQ(error), this);
+        datawin::windowPrompts(this).error(toQ(error));
         return;
     }
     if (textForm_->isVisible()) {

@@ -17,6 +17,7 @@
 #include "qrun/qrunargs.h"
 #include "qrun/qrunlaunch.h"
 #include "qrun/snapshot.h"
+#include "datawin/dbgrid.h"
 #include "shell/endsignals.h"
 #include "shell/language.h"
 
@@ -42,9 +43,8 @@ int main(int argc, char** argv) {
 
     const char* snapshot = std::getenv("VLM_QRUN_SNAPSHOT");
     vlm::qrun::SnapshotLog log;
-    if (snapshot && *snapshot) log.capture();
-
     QPointer<vlm::qrun::TFormViewS> window = new vlm::qrun::TFormViewS(start);
+    if (snapshot && *snapshot) vlm::datawin::setWindowPrompts(window, &log);
     QObject::connect(window, &QObject::destroyed, &app, &QCoreApplication::quit);
     vlm::shell::watchEndSignals(&app, [&](int) {
         if (window) window->close();

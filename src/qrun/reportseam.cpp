@@ -15,3 +15,13 @@ void showReportFile(const QString& fileName, const QString& title) {
 }
 
 }  // namespace vlm::datawin
+
+// The data windows fall back to the main window's prompts when one exists; the runner has no
+// main window, so its windows use prompts handed in or message boxes over themselves.
+#include "shell/formmain.h"
+
+namespace vlm::shell {
+
+TForm1* TForm1::instance() { return nullptr; }
+
+}  // namespace vlm::shell

@@ -6,15 +6,20 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTextStream>
+#include <cstdint>
+
+#include "engine/progress.h"
 
 #include "datawin/dbgrid.h"
 #include "qrun/formviews.h"
 
 namespace vlm::qrun {
 
-void SnapshotLog::capture() {
-    datawin::errorSink = [this](const QString& m) { errors << m; };
-    datawin::messageSink = [this](const QString& m) { messages << m; };
+shell::WorkResult SnapshotLog::runWork(const QString&, const shell::Work& work) {
+    struct : engine::Progress {
+        bool step(std::int64_t, std::int64_t) override { return true; }
+    } quiet;
+    return shell::runAndReport(work, quiet);
 }
 
 bool writeSnapshot(TFormViewS& window, const QString& pngFile, const SnapshotLog& log) {

@@ -24,6 +24,7 @@
 #include "engine/query.h"
 #include "fixtures/servers.h"
 #include "qrun/formviews.h"
+#include "qrun/snapshot.h"
 #include "shell/language.h"
 #include "shell/textform.h"
 
@@ -49,25 +50,24 @@ protected:
             q.setSql(sql);
             q.execSql();
         }
-        datawin::errorSink = [this](const QString& e) { errors_ << e; };
-        datawin::messageSink = [this](const QString& m) { messages_ << m; };
     }
     void TearDown() override {
         delete window_;
-        datawin::errorSink = nullptr;
-        datawin::messageSink = nullptr;
         shell::setLanguageSetting(0);
         fs::remove_all(dir_);
     }
     qrun::TFormViewS* open(const std::string& database, const std::string& statement) {
         qrun::QueryRunnerStart s{database, "tester", "", statement};
         window_ = new qrun::TFormViewS(s, QString::fromStdString((dir_ / "").string()));
+        datawin::setWindowPrompts(window_, &log_);
         return window_;
     }
 
     fs::path dir_;
     std::string db_;
-    QStringList errors_, messages_;
+    qrun::SnapshotLog log_;   // what the window would have shown in boxes
+    QStringList& errors_ = log_.errors;
+    QStringList& messages_ = log_.messages;
     QPointer<qrun::TFormViewS> window_;
 };
 
