@@ -95,6 +95,12 @@ TFormScript::TFormScript(panels::TPanels& panels, shell::Side side, QWidget* par
 }
 
 TFormScript::~TFormScript() {
+    // Destroyed with its owner while a statement runs (the program ends): stop the worker
+    // before the connection goes.
+    if (worker_) {
+        db_.cancelRunning();
+        worker_->wait();
+    }
     if (shell::TWindowsMenu* wm = shell::windowsMenu()) {
         const auto slot = side_ == shell::Side::Left ? shell::WindowSlot::LeftScript : shell::WindowSlot::RightScript;
         if (wm->slotWindow(slot) == this) wm->setSlot(slot, nullptr);
@@ -348,6 +354,7 @@ void TFormScript::run(std::function<void()> work, std::function<void(std::except
         done(*err);
         if (closeAfterRun_) close();
     });
+    worker_ = t;
     t->start();
 }
 
@@ -544,10 +551,11 @@ void TFormScript::BStartTransactionClick() {
     updateTransactionButtons();
 }
 
-void TFormScript::BCommitClick() {
+void TFormScript::endTransaction(bool commit) {
     if (running_) return;
     try {
-        if (TransactionRules(db_, useTransaction_).commit() == TransactionRules::Result::NoTransaction)
+        TransactionRules rules(db_, useTransaction_);
+        if ((commit ? rules.commit() : rules.rollback()) == TransactionRules::Result::NoTransaction)
             panels_.showMessage(pickQ(kNoTransactionMessageRu, kNoTransactionMessageEn));
     } catch (const std::exception& e) {
         panels_.showError(e);
@@ -555,16 +563,8 @@ void TFormScript::BCommitClick() {
     updateTransactionButtons();
 }
 
-void TFormScript::BRollbackClick() {
-    if (running_) return;
-    try {
-        if (TransactionRules(db_, useTransaction_).rollback() == TransactionRules::Result::NoTransaction)
-            panels_.showMessage(pickQ(kNoTransactionMessageRu, kNoTransactionMessageEn));
-    } catch (const std::exception& e) {
-        panels_.showError(e);
-    }
-    updateTransactionButtons();
-}
+void TFormScript::BCommitClick() { endTransaction(true); }
+void TFormScript::BRollbackClick() { endTransaction(false); }
 
 void TFormScript::BCancelClick() {
     if (running_) db_.cancelRunning();

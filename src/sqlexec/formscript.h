@@ -24,6 +24,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QTabWidget;
+class QThread;
 class QToolBar;
 class QToolButton;
 
@@ -114,6 +115,7 @@ private:
                       std::function<void()> onClick);
     void updateRunControls();
     void updateTransactionButtons();
+    void endTransaction(bool commit);   // "Commit" or "RollBack"
     void updateCaret();
     void updateModified();
     bool ensureOpen();                                 // false with the error shown
@@ -138,6 +140,7 @@ private:
     std::string currentTable_;
     std::unique_ptr<WordLists> lists_;
     QPointer<datawin::TFormViewS> lastResult_;
+    QPointer<QThread> worker_;
 };
 
 }  // namespace vlm::sqlexec
