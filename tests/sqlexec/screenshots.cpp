@@ -40,7 +40,9 @@ int main(int argc, char** argv) {
         "update ORDERS set AMOUNT = AMOUNT * 1.2 where ID = 1001;\n");
     vlm::shell::TForm1::addCommandProvider(&vlm::sqlexec::registerCommands);
     for (int lang : {2, 1}) {
-        std::ofstream(dir + "VLM32.INI") << "[DATABASE NAMES]\nLEFTDATABASE=SALES\nRIGHTDATABASE=SALES\n[SETUP]\nLANGUAGE="
+        std::ofstream(dir + "VLM32.INI") << "[DATABASE NAMES]\nLEFTDATABASE=SALES\nRIGHTDATABASE=SALES\n[DATABASE LOGINS]\n"
+                                            "LEFTUSERNAME=U\nLEFTUSERPASSWORD=P\nRIGHTUSERNAME=U\nRIGHTUSERPASSWORD=P\n"
+                                            "[SETUP]\nLANGUAGE="
                                          << lang << "\n";
         auto* form = new vlm::shell::TForm1(QString::fromStdString(dir), vlm::panels::makeShellHooks());
         vlm::panels::TPanels* panels = vlm::panels::panelsOf(*form);

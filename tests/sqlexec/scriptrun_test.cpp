@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <sstream>
 
@@ -251,6 +253,56 @@ TEST_F(ScriptRuns, ServerGoneLogsEachRemainingStatement) {
     db.open();
     log.str("");
     EXPECT_EQ(runScript(db, "select 4 from rdb$database;", o, log).failed, 0) << log.str();
+}
+
+// A statement that would run for a minute, run on a worker as the window's background F2 does,
+// stops within a second of the cancel on every server driver; the connection runs on.
+TEST_F(ScriptRuns, CancelStopsASlowStatementOnEveryDriver) {
+    const std::string recursive =
+        "select count(*) from (with recursive c(x) as (select 1 union all select x + 1 from c where x < 2000000000) "
+        "select x from c)";
+    const std::string fbSlow =
+        "select count(*) from rdb$fields a, rdb$fields b, rdb$fields c, rdb$fields d, rdb$fields e";
+    const std::pair<const char*, std::string> cases[] = {
+        {"PGP", "select pg_sleep(60)"}, {"ODBCP", "select pg_sleep(60)"}, {"FBS", fbSlow}, {"FBE", fbSlow},
+        {"LITE", recursive},            {"ODBCL", recursive}};
+    for (const auto& [alias, slow] : cases) {
+        SCOPED_TRACE(alias);
+        Database db;
+        db.setDatabaseName(alias);
+        db.open();
+        Query q;
+        bindQuery(q, db, false);
+        q.setSql(slow);
+        std::exception_ptr err;
+        std::thread worker([&] {
+            try {
+                q.open();
+                while (!q.eof()) q.next();
+            } catch (...) {
+                err = std::current_exception();
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        const auto start = std::chrono::steady_clock::now();
+        db.cancelRunning();
+        worker.join();
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(took, std::chrono::seconds(1));
+        ASSERT_TRUE(err) << "the statement was not stopped";
+        try {
+            std::rethrow_exception(err);
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.category(), ErrorCategory::Cancelled) << e.what();
+        }
+        q.close();
+        ScriptOptions o;
+        std::ostringstream log;
+        EXPECT_EQ(runScript(db, std::string(alias).rfind("FB", 0) == 0 ? "select 1 from rdb$database" : "select 1", o, log)
+                      .failed,
+                  0)
+            << log.str();
+    }
 }
 
 }  // namespace
