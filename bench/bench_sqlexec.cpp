@@ -21,8 +21,8 @@ int main(int argc, char** argv) {
         const long lines = argc > 3 ? std::atol(argv[3]) : 200000;
         std::ofstream out(argv[2], std::ios::binary);
         for (long i = 0; i < lines; ++i)
-            out << "insert into ORDERS (ID, NAME, PRICE) values (" << i << ", 'customer " << i % 997 << "', "
-                << (i % 10000) / 100.0 << ");\n";
+            out << "insert into ORDERS values (" << i << ", 'customer " << i % 997 << "', " << (i % 10000) / 100.0
+                << ");\n";
         return 0;
     }
     if (argc < 3 || std::string(argv[1]) != "open") {
