@@ -22,6 +22,7 @@
 #include <chrono>
 
 #include "datawin/dbgrid.h"
+#include "shell/prompts.h"
 #include "datawin/dialogs.h"
 #include "datawin/formsearch.h"
 #include "datawin/report.h"
