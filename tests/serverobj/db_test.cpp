@@ -204,8 +204,8 @@ TEST(Postgres, FunctionsAndProceduresListedAndRun) {
     std::string port = vlm::test::serverPort("VLM_PG_STATE");
     if (port.empty()) return;
     engine::Database db;
-    db.setDatabaseName("POSTGRES:127.0.0.1");
-    db.params() = {"PORT=" + port, "DATABASE NAME=postgres", "USER NAME=pgtest"};
+    db.setDatabaseName("POSTGRESQL:127.0.0.1:" + port + "/postgres");
+    db.params() = {"USER NAME=pgtest"};
     db.open();
     run(db, "DROP SCHEMA IF EXISTS serverobj CASCADE");
     run(db, "CREATE SCHEMA serverobj");
