@@ -165,7 +165,7 @@ void TFormObjects::reopen() {
         if (context_.kind == K::ORACLE) {
             auto ruHeads = sequenceHeadingsRu();
             for (int i = 0; i < q1.fieldCount(); ++i)
-                heads << (ru && std::size_t(i) < ruHeads.size() ? toQ(ruHeads[std::size_t(i)]) : toQ(q1.field(i).name()));
+                heads << (ru && std::size_t(i) < ruHeads.size() ? toQ(ruHeads[std::size_t(i)]) : toQ(q1.field(i).fieldName()));
         } else {
             heads << (ru ? QStringLiteral("Название") : QStringLiteral("RDB$GENERATOR_NAME"))
                   << (ru ? QStringLiteral("Посл. номер") : QStringLiteral("GEN_VALUE"));
@@ -183,7 +183,8 @@ void TFormObjects::reopen() {
         // Each generator's current value, read without changing it.
         if (context_.kind == K::INTERBASE)
             for (int r = 0; r < DBGrid1->rowCount(); ++r)
-                DBGrid1->setItem(r, 1, new QTableWidgetItem(QString::number(readGeneratorValue(*db_, cell(0)))));
+                DBGrid1->setItem(r, 1, new QTableWidgetItem(QString::number(
+                                           readGeneratorValue(*db_, fromQ(DBGrid1->item(r, 0)->text().trimmed())))));
         if (DBGrid1->rowCount() > 0) DBGrid1->selectRow(0);
         DBGrid1->resizeColumnsToContents();
     } catch (const std::exception& e) {

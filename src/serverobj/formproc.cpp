@@ -431,7 +431,8 @@ bool TFormProc::eventFilter(QObject* o, QEvent* e) {
 }
 
 std::vector<TMyEdit*> TFormProc::editors() const {
-    return ScrollContent->findChildren<TMyEdit*>(QString(), Qt::FindDirectChildrenOnly);
+    const auto found = ScrollContent->findChildren<TMyEdit*>(QString(), Qt::FindDirectChildrenOnly);
+    return {found.begin(), found.end()};
 }
 
 void TFormProc::BOpenProcClick() {
