@@ -18,7 +18,11 @@ void Database::setDatabaseName(const std::string& name) {
 
 void Database::open() {
     if (conn_) return;
-    conn_ = session_->connect(name_, params_);
+    auto conn = session_->connect(name_, params_);
+    {
+        std::lock_guard lock(connMutex_);
+        conn_ = std::move(conn);
+    }
     session_->registerDatabase(this);
 }
 
@@ -30,7 +34,12 @@ void Database::close() {
         if (conn_->inTransaction()) conn_->rollback();
     } catch (const EngineError&) {
     }
-    conn_.reset();
+    std::unique_ptr<Connection> gone;
+    {
+        std::lock_guard lock(connMutex_);
+        gone = std::move(conn_);
+    }
+    gone.reset();
 }
 
 std::string Database::driverName() { return session_->driverNameOf(name_); }
@@ -53,6 +62,12 @@ void Database::rollback() {
 }
 
 bool Database::inTransaction() const { return conn_ && conn_->inTransaction(); }
+
+void Database::cancelRunning() {
+    // Under the lock close() cannot free the connection while its cancel runs.
+    std::lock_guard lock(connMutex_);
+    if (conn_) conn_->cancelRunning();
+}
 
 Connection& Database::connection() {
     if (!conn_) open();

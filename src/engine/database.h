@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,13 @@ public:
     bool inTransaction() const;
 
     Connection& connection();    // opens when needed
+
+    // Stops the statement running on this database from another thread (a Cancel button while
+    // a worker executes): the running prepare, execute or fetch fails within about a second
+    // with EngineError category Cancelled, and the connection stays usable. Thread-safe; does
+    // nothing when nothing runs or the database is not open. It may meet open() or close() on
+    // another thread: it then either reaches the connection before it is freed or does nothing.
+    void cancelRunning();
     Session& session() { return *session_; }
 
 private:
@@ -50,6 +58,7 @@ private:
     std::vector<std::string> params_;
     bool keepConnection_ = true;
     std::unique_ptr<Connection> conn_;
+    std::mutex connMutex_;       // guards setting and freeing conn_ against cancelRunning()
 };
 
 }  // namespace vlm::engine

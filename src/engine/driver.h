@@ -163,6 +163,13 @@ public:
     // Quotes a table name for this server's SQL ("OWNER"."NAME" where an owner is given).
     virtual std::string quoteTable(const std::string& table) const;
     virtual std::string quoteIdentifier(const std::string& name) const;
+
+    // Stops the statement running on this connection. Thread-safe: it is called from another
+    // thread while a prepare, execute or fetch runs on this connection; the running call then
+    // fails within about a second with EngineError category Cancelled. When nothing runs it
+    // does nothing (a later statement is not affected). The connection stays usable afterwards.
+    // Default: the driver cannot stop a running statement; nothing happens.
+    virtual void cancelRunning() {}
 };
 
 class Driver {

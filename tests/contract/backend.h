@@ -33,6 +33,11 @@ struct Backend {
     bool storedProcedures = false;  // createProcedure makes CT_ADD(A, B) returning S = A + B
     std::vector<std::string> createProcedure;
     std::string syntaxErrorText;    // part of the server's text for "selec * from T"
+    // A query of one row that the server computes for about a minute (cancelled long before);
+    // "{ITEMS}" stands for the quoted ITEMS table, then made and filled with longQueryRows rows.
+    std::string longQuery;
+    int longQueryRows = 0;
+    std::string selectOne = "select 1";   // a query of one row holding 1
 };
 
 // Test parameter: gtest prints the backend by name.

@@ -1,7 +1,10 @@
 // The engine contract: what every backend does the same through Session, Database, Query,
 // Table, StoredProc and BatchMove.
+#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <set>
+#include <thread>
 
 #include "backend.h"
 #include "engine/batchmove.h"
@@ -721,6 +724,51 @@ TEST_P(Contract, ErrorsCarryTheServersText) {
         EXPECT_NE(text.find("MISSING"), std::string::npos) << e.what();
     }
     EXPECT_FALSE(q.active());
+}
+
+// A statement that would run about a minute is stopped from another thread: it fails as
+// Cancelled within a few seconds (not when the server is done), and the same connection then
+// runs the next statement. A cancel while nothing runs changes nothing.
+TEST_P(Contract, CancelStopsTheRunningStatementAndTheConnectionStaysUsable) {
+    ASSERT_FALSE(backend().longQuery.empty()) << "the backend names no long query";
+    auto selectOne = [&] {
+        Query q;
+        q.setDatabase(&db());
+        q.setSql(backend().selectOne);
+        q.open();
+        return q.field(0).asInteger();
+    };
+    db().cancelRunning();
+    EXPECT_EQ(selectOne(), 1) << "a cancel with nothing running reached the next statement";
+
+    std::string sql = backend().longQuery;
+    if (auto at = sql.find("{ITEMS}"); at != std::string::npos) {
+        createItems(db(), "ITEMS");
+        fillItems(db(), "ITEMS", backend().longQueryRows);
+        for (; at != std::string::npos; at = sql.find("{ITEMS}")) sql.replace(at, 7, quoted("ITEMS"));
+    }
+    std::promise<std::string> outcome;   // "finished", or the error's category and text
+    auto done = outcome.get_future();
+    std::thread worker([&] {
+        try {
+            Query q;
+            q.setDatabase(&db());
+            q.setSql(sql);
+            q.open();
+            outcome.set_value("finished");
+        } catch (const EngineError& e) {
+            outcome.set_value(std::string(categoryName(e.category())) + ": " + e.what());
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    db().cancelRunning();
+    // Generous: a hang, or a run to the server's end, is what this catches.
+    bool stopped = done.wait_for(std::chrono::seconds(8)) == std::future_status::ready;
+    worker.join();
+    ASSERT_TRUE(stopped) << "the statement ran on after the cancel";
+    std::string result = done.get();
+    EXPECT_EQ(result.rfind("Cancelled: ", 0), 0u) << result;
+    EXPECT_EQ(selectOne(), 1);
 }
 
 }  // namespace vlm::contract

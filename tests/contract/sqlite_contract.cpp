@@ -32,6 +32,8 @@ const vlm::contract::Backend* sqliteBackend() {
             std::filesystem::remove(tempDir(), ec);   // once the last database is gone
         };
         b.syntaxErrorText = "near \"selec\": syntax error";
+        b.longQuery = "with recursive c(x) as (select 1 union all select x + 1 from c where x < 1000000000) "
+                      "select count(*) from c";
         return b;
     }();
     return &b;

@@ -314,6 +314,11 @@ void SqliteConnection::rollback() {
     execTraced(db_, nullTracer(), "ROLLBACK");
 }
 
+void SqliteConnection::cancelRunning() {
+    sqlite3* h = db_->handle;
+    db_->calls.cancel([h](void*) { sqlite3_interrupt(h); });
+}
+
 bool SqliteConnection::inTransaction() const { return sqlite3_get_autocommit(db_->handle) == 0; }
 
 void SqliteConnection::createTable(const std::string& table, const std::vector<FieldDef>& fields,

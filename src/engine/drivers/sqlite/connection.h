@@ -39,6 +39,9 @@ public:
     // SQLite has no owners: a dot belongs to the name ("CUSTOMER.DB").
     std::string quoteTable(const std::string& table) const override { return quoteIdentifier(table); }
 
+    // Interrupts the running step; it fails with SQLITE_INTERRUPT (category Cancelled).
+    void cancelRunning() override;
+
 private:
     std::string objectType(const std::string& table);   // "table", "view" or empty
     std::string rowidNameFor(const std::string& table, const std::vector<FieldDef>& fields);

@@ -20,7 +20,11 @@ StmtPtr prepareTraced(const DbPtr& db, Tracer& tracer, const std::string& sql) {
 }
 
 bool stepChecked(Stmt& st, Tracer& tracer) {
-    int rc = sqlite3_step(st.handle);
+    int rc;
+    {
+        RunningCalls::Scope running(st.db->calls);
+        rc = sqlite3_step(st.handle);
+    }
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
     EngineError e = sqliteError(st.db->handle, rc, "General SQL error.", &tracer);

@@ -3,7 +3,7 @@
 
 namespace vlm::engine::sqlite {
 
-EngineError sqliteError(sqlite3* db, int rc, const std::string& context, Tracer* tracer) {
+EngineError sqliteError(sqlite3* db, int rc, std::string context, Tracer* tracer) {
     std::string server = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     int extended = db ? sqlite3_extended_errcode(db) : rc;
     ErrorCategory cat = ErrorCategory::Sql;
@@ -38,6 +38,11 @@ EngineError sqliteError(sqlite3* db, int rc, const std::string& context, Tracer*
     case SQLITE_READONLY:
         cat = ErrorCategory::Data;
         code = errc::ReadOnly;
+        break;
+    case SQLITE_INTERRUPT:
+        cat = ErrorCategory::Cancelled;
+        code = errc::CancelledBase;
+        context = "Cancelled by the user";
         break;
     default:
         break;

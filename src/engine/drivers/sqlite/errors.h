@@ -13,6 +13,7 @@ namespace vlm::engine::sqlite {
 // The engine error for status rc on db (db may be null when opening failed before a handle
 // existed); context is a short engine text put before the server's message. The error text also
 // reaches the tracer's error category.
-EngineError sqliteError(sqlite3* db, int rc, const std::string& context, Tracer* tracer = nullptr);
+// An interrupted statement (a cancel) is category Cancelled, its first line "Cancelled by the user".
+EngineError sqliteError(sqlite3* db, int rc, std::string context, Tracer* tracer = nullptr);
 
 }  // namespace vlm::engine::sqlite

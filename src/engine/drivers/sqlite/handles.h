@@ -8,12 +8,15 @@
 #include <memory>
 #include <string>
 
+#include "engine/running.h"
+
 namespace vlm::engine::sqlite {
 
 // Owns one sqlite3 connection handle; closed when the last shared owner lets go.
 struct Db {
     sqlite3* handle = nullptr;
     std::string path;
+    RunningCalls calls;   // the steps running on the handle, for a cancel from another thread
     ~Db() {
         if (handle) sqlite3_close_v2(handle);
     }
