@@ -15,6 +15,7 @@
 
 #include "engine/database.h"
 #include "engine/query.h"
+#include "serverobj/formparts.h"
 #include "shell/language.h"
 #include "shell/qtext.h"
 
@@ -25,10 +26,6 @@ using shell::toQ;
 using shell::fromQ;
 using K = ServerKind;
 
-namespace {
-QString q(std::string_view ru, std::string_view en) { return toQ(pick(ru, en)); }
-}
-
 TFormObjects::TFormObjects(const ServerContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), context_(context), db_(std::make_unique<engine::Database>()) {
     setObjectName("TFormObjects");
@@ -38,15 +35,7 @@ TFormObjects::TFormObjects(const ServerContext& context, QWidget* parent)
     auto* top = new QVBoxLayout(this);
     top->setContentsMargins(0, 0, 0, 0);
     auto* tools = new QHBoxLayout;
-    auto tool = [&](const char* name, const QString& text, const char* hint) {
-        auto* b = new QToolButton(this);
-        b->setObjectName(name);
-        b->setText(text);
-        b->setToolTip(QString::fromUtf8(hint));
-        b->setAutoRaise(true);
-        tools->addWidget(b);
-        return b;
-    };
+    auto tool = [&](const char* name, const QString& text, const char* hint) { return toolButton(this, tools, name, text, hint); };
     BCreate = tool("BCreate", QStringLiteral("New"), "Новый");
     BAlter = tool("BAlter", QStringLiteral("Alter"), "Изменить");
     BDrop = tool("BDrop", QStringLiteral("Drop"), "Удалить");
@@ -109,15 +98,7 @@ TFormObjects::TFormObjects(const ServerContext& context, QWidget* parent)
     top->addWidget(PageControl1, 1);
 
     auto* bar = new QHBoxLayout;
-    const int widths[3] = {150, 150, 50};
-    for (int i = 0; i < 3; ++i) {
-        status[i] = new QLabel(this);
-        status[i]->setFrameShape(QFrame::Panel);
-        status[i]->setFrameShadow(QFrame::Sunken);
-        status[i]->setFixedWidth(widths[i]);
-        bar->addWidget(status[i]);
-    }
-    bar->addStretch(1);
+    statusPanels(this, bar, status, {150, 150, 50});
     top->addLayout(bar);
 
     connect(BCreate, &QToolButton::clicked, this, &TFormObjects::BCreateClick);

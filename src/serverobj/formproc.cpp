@@ -24,6 +24,7 @@
 #include "engine/database.h"
 #include "engine/error.h"
 #include "engine/storedproc.h"
+#include "serverobj/formparts.h"
 #include "shell/language.h"
 #include "shell/qtext.h"
 
@@ -41,20 +42,8 @@ struct BusyCursor {
     ~BusyCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-QString q(std::string_view russian, std::string_view english) { return toQ(pick(russian, english)); }
-
 const char* kNotSelectedRu = "Не задано имя процедуры!";
 const char* kNotSelectedEn = "Procedure name not selected!";
-
-QToolButton* button(QWidget* parent, QLayout* l, const char* name, const QString& text, const char* hint) {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolTip(QString::fromUtf8(hint));
-    b->setAutoRaise(true);
-    l->addWidget(b);
-    return b;
-}
 
 }  // namespace
 
@@ -108,15 +97,15 @@ TFormProc::TFormProc(const ServerContext& context, QWidget* parent)
     Panel1->setFixedHeight(40);
     auto* pl = new QHBoxLayout(Panel1);
     pl->setContentsMargins(4, 2, 4, 2);
-    BRereadProcNames = button(Panel1, pl, "BRereadProcNames", QStringLiteral("Reread"), "Reread names of stored procedures");
-    BCompile = button(Panel1, pl, "BCompile", QStringLiteral("Compile"), "Recompile procedure or function");
-    BExecSQL = button(Panel1, pl, "BExecSQL", QStringLiteral("Store"), "Сохранить процедуру или функцию");
-    BOpenProc = button(Panel1, pl, "BOpenProc", QStringLiteral("Prepare"), "Подготовить прцедуру к выполнению");
-    BExec = button(Panel1, pl, "BExec", QStringLiteral("Execute"), "Выполнить процедуру");
-    BReadSource = button(Panel1, pl, "BReadSource", QStringLiteral("Source"), "Получить исходный текст процедуры");
-    BShowErrors = button(Panel1, pl, "BShowErrors", QStringLiteral("Errors"), "Показать ошибки компиляции \r\nпроцедуры или функции");
-    BDropProc = button(Panel1, pl, "BDropProc", QStringLiteral("Drop"), "Drop Stored Procedure");
-    BQuit = button(Panel1, pl, "BQuit", QStringLiteral("Exit"), "Выход");
+    BRereadProcNames = toolButton(Panel1, pl, "BRereadProcNames", QStringLiteral("Reread"), "Reread names of stored procedures");
+    BCompile = toolButton(Panel1, pl, "BCompile", QStringLiteral("Compile"), "Recompile procedure or function");
+    BExecSQL = toolButton(Panel1, pl, "BExecSQL", QStringLiteral("Store"), "Сохранить процедуру или функцию");
+    BOpenProc = toolButton(Panel1, pl, "BOpenProc", QStringLiteral("Prepare"), "Подготовить прцедуру к выполнению");
+    BExec = toolButton(Panel1, pl, "BExec", QStringLiteral("Execute"), "Выполнить процедуру");
+    BReadSource = toolButton(Panel1, pl, "BReadSource", QStringLiteral("Source"), "Получить исходный текст процедуры");
+    BShowErrors = toolButton(Panel1, pl, "BShowErrors", QStringLiteral("Errors"), "Показать ошибки компиляции \r\nпроцедуры или функции");
+    BDropProc = toolButton(Panel1, pl, "BDropProc", QStringLiteral("Drop"), "Drop Stored Procedure");
+    BQuit = toolButton(Panel1, pl, "BQuit", QStringLiteral("Exit"), "Выход");
     CBLines = new QCheckBox(QStringLiteral("Show Lines Numbers"), Panel1);
     CBLines->setObjectName("CBLines");
     pl->addWidget(CBLines);
@@ -175,15 +164,7 @@ TFormProc::TFormProc(const ServerContext& context, QWidget* parent)
     auto* bar = new QWidget(this);
     auto* bl = new QHBoxLayout(bar);
     bl->setContentsMargins(2, 0, 2, 0);
-    const int widths[4] = {150, 300, 100, 50};
-    for (int i = 0; i < 4; ++i) {
-        status[i] = new QLabel(bar);
-        status[i]->setFrameShape(QFrame::Panel);
-        status[i]->setFrameShadow(QFrame::Sunken);
-        status[i]->setFixedWidth(widths[i]);
-        bl->addWidget(status[i]);
-    }
-    bl->addStretch(1);
+    statusPanels(bar, bl, status, {150, 300, 100, 50});
     top->addWidget(bar);
 
     // Menus: each entry does what its button does.
@@ -527,26 +508,18 @@ void TFormProc::BReadSourceClick() {
     showSource(selectedName());
 }
 
-void TFormProc::showErrorList(const Lines& lines) {
-    ListBoxErrors->clear();
-    for (const auto& l : lines) ListBoxErrors->addItem(toQ(l));
-    ListBoxErrors->setVisible(!lines.empty());
-    if (!lines.empty()) ListBoxErrors->setCurrentRow(0);
-}
+void TFormProc::showErrorList(const Lines& lines) { fillErrorList(ListBoxErrors, lines); }
 
 bool TFormProc::checkErrors(const std::string& name) {
-    ErrorQuery e = oracleErrorQuery(name);
-    std::string sql;
-    for (const auto& l : e.sql) sql += (sql.empty() ? "" : "\n") + l;
-    Lines lines = errorLines(objlists::DatabaseReader(*db_).rows(sql, e.params));
+    objlists::DatabaseReader reader(*db_);
+    Lines lines = readErrors(reader, oracleErrorQuery(name));
     if (lines.empty()) return false;
     showErrorList(lines);
     return true;
 }
 
 void TFormProc::BExecSQLClick() {
-    Lines lines;
-    for (const QString& l : Memo2->toPlainText().split('\n')) lines.push_back(fromQ(l));
+    Lines lines = memoLines(Memo2);
     if (context_.kind == K::ORACLE) {
         try {
             executeStoreText(*db_, oracleStoreText(lines, context_.replaceAssignment));
@@ -637,10 +610,8 @@ void TFormProc::BShowErrorsClick() {
     PageControl1->setCurrentWidget(TabSheet3);
     MemoErrors->clear();
     try {
-        ErrorQuery e = oracleErrorQuery(selectedName());
-        std::string sql;
-        for (const auto& l : e.sql) sql += (sql.empty() ? "" : "\n") + l;
-        Lines lines = errorLines(objlists::DatabaseReader(*db_).rows(sql, e.params));
+        objlists::DatabaseReader reader(*db_);
+        Lines lines = readErrors(reader, oracleErrorQuery(selectedName()));
         if (lines.empty()) lines.push_back(kNoErrors);
         for (const auto& l : lines) MemoErrors->appendPlainText(toQ(l));
     } catch (const std::exception& e) {
@@ -650,18 +621,9 @@ void TFormProc::BShowErrorsClick() {
 
 void TFormProc::ListBoxErrorsDblClick() {
     QListWidgetItem* it = ListBoxErrors->currentItem();
-    if (!it || Memo2->document()->isEmpty()) return;
-    auto [line, pos] = parseErrorLine(fromQ(it->text()));
-    Lines lines;
-    for (const QString& l : Memo2->toPlainText().split('\n')) lines.push_back(fromQ(l));
-    auto [l, col] = caretPlace(lines, line, pos);
-    QTextBlock b = Memo2->document()->findBlockByNumber(l - 1);
-    QTextCursor c(b);
-    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, std::clamp(col, 0, b.length() - 1));
+    if (!it) return;
     PageControl1->setCurrentWidget(TabSheet2);
-    Memo2->setTextCursor(c);
-    Memo2->setFocus();
-    Memo2->ensureCursorVisible();
+    jumpToError(Memo2, it->text(), 0);
 }
 
 void TFormProc::BDropProcClick() {

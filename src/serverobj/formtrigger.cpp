@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "engine/database.h"
+#include "serverobj/formparts.h"
 #include "shell/language.h"
 #include "shell/qtext.h"
 
@@ -26,10 +27,6 @@ using shell::pick;
 using shell::toQ;
 using shell::fromQ;
 using K = ServerKind;
-
-namespace {
-QString q(std::string_view ru, std::string_view en) { return toQ(pick(ru, en)); }
-}
 
 int& triggerHeaderLines() {
     static int lines = 0;
@@ -50,15 +47,7 @@ TFormTrigger::TFormTrigger(const ServerContext& context, QWidget* parent)
     auto* Panel1 = new QWidget(this);
     Panel1->setFixedHeight(40);
     auto* pl = new QHBoxLayout(Panel1);
-    auto tool = [&](const char* name, const QString& text, const char* hint) {
-        auto* b = new QToolButton(Panel1);
-        b->setObjectName(name);
-        b->setText(text);
-        b->setToolTip(QString::fromUtf8(hint));
-        b->setAutoRaise(true);
-        pl->addWidget(b);
-        return b;
-    };
+    auto tool = [&](const char* name, const QString& text, const char* hint) { return toolButton(Panel1, pl, name, text, hint); };
     BRereadTrigNames = tool("BRereadTrigNames", QStringLiteral("Reread"), "Reread names of stored procedures");
     BCompile = tool("BCompile", QStringLiteral("Compile"), "Recompile procedure or function");
     BExecSQL = tool("BExecSQL", QStringLiteral("Store"), "Сохранить процедуру или функцию");
@@ -96,15 +85,7 @@ TFormTrigger::TFormTrigger(const ServerContext& context, QWidget* parent)
     split->setSizes({220, 420});
     top->addWidget(split, 1);
     auto* bar = new QHBoxLayout;
-    const int widths[4] = {150, 300, 100, 50};
-    for (int i = 0; i < 4; ++i) {
-        status[i] = new QLabel(this);
-        status[i]->setFrameShape(QFrame::Panel);
-        status[i]->setFrameShadow(QFrame::Sunken);
-        status[i]->setFixedWidth(widths[i]);
-        bar->addWidget(status[i]);
-    }
-    bar->addStretch(1);
+    statusPanels(this, bar, status, {150, 300, 100, 50});
     top->addLayout(bar);
 
     QMenu* File1 = MainMenu1->addMenu(QStringLiteral("&File"));
@@ -244,21 +225,15 @@ void TFormTrigger::BReadSourceClick() {
 }
 
 bool TFormTrigger::checkErrors(const TriggerItem& t) {
-    ErrorQuery e = oracleTriggerErrorQuery(t.owner, splitName(t.caption).name);
-    std::string sql;
-    for (const auto& l : e.sql) sql += (sql.empty() ? "" : "\n") + l;
-    Lines lines = errorLines(objlists::DatabaseReader(*db_).rows(sql, e.params));
-    ListBoxErrors->clear();
-    for (const auto& l : lines) ListBoxErrors->addItem(toQ(l));
-    ListBoxErrors->setVisible(!lines.empty());
-    if (!lines.empty()) ListBoxErrors->setCurrentRow(0);
+    objlists::DatabaseReader reader(*db_);
+    Lines lines = readErrors(reader, oracleTriggerErrorQuery(t.owner, splitName(t.caption).name));
+    fillErrorList(ListBoxErrors, lines);
     return !lines.empty();
 }
 
 void TFormTrigger::BExecSQLClick() {
     if (context_.kind != K::ORACLE) return;
-    Lines lines;
-    for (const QString& l : Memo2->toPlainText().split('\n')) lines.push_back(fromQ(l));
+    Lines lines = memoLines(Memo2);
     try {
         executeStoreText(*db_, triggerStoreText(lines, context_.replaceAssignment));
     } catch (const std::exception& e) {
@@ -328,10 +303,8 @@ void TFormTrigger::BShowErrorsClick() {
     MemoErrors->clear();
     try {
         TriggerItem t = selected();
-        ErrorQuery e = oracleTriggerErrorQuery(t.owner, splitName(t.caption).name);
-        std::string sql;
-        for (const auto& l : e.sql) sql += (sql.empty() ? "" : "\n") + l;
-        Lines lines = errorLines(objlists::DatabaseReader(*db_).rows(sql, e.params));
+        objlists::DatabaseReader reader(*db_);
+        Lines lines = readErrors(reader, oracleTriggerErrorQuery(t.owner, splitName(t.caption).name));
         if (lines.empty()) lines.push_back(kNoErrors);
         for (const auto& l : lines) MemoErrors->appendPlainText(toQ(l));
     } catch (const std::exception& e) {
@@ -340,18 +313,7 @@ void TFormTrigger::BShowErrorsClick() {
 }
 
 void TFormTrigger::ListBoxErrorsDblClick() {
-    QListWidgetItem* it = ListBoxErrors->currentItem();
-    if (!it || Memo2->document()->isEmpty()) return;
-    auto [line, pos] = parseErrorLine(fromQ(it->text()));
-    Lines lines;
-    for (const QString& l : Memo2->toPlainText().split('\n')) lines.push_back(fromQ(l));
-    auto [l, col] = caretPlace(lines, line + triggerHeaderLines(), pos);
-    QTextBlock b = Memo2->document()->findBlockByNumber(l - 1);
-    QTextCursor c(b);
-    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, std::clamp(col, 0, b.length() - 1));
-    Memo2->setTextCursor(c);
-    Memo2->setFocus();
-    Memo2->ensureCursorVisible();
+    if (QListWidgetItem* it = ListBoxErrors->currentItem()) jumpToError(Memo2, it->text(), triggerHeaderLines());
 }
 
 void TFormTrigger::BDropTrigClick() {

@@ -8,6 +8,7 @@
 #include "engine/database.h"
 #include "engine/error.h"
 #include "engine/query.h"
+#include "sqlexec/sqltext.h"
 
 namespace vlm::serverobj {
 
@@ -163,7 +164,7 @@ void appendText(Lines& out, std::string_view text) {
 
 Lines finish(Lines lines, const SourceOptions& o) {
     if (!o.doubleColons) return lines;
-    for (auto& l : lines) l = doubleColons(l);
+    for (auto& l : lines) l = sqlexec::doubleColons(l);
     return lines;
 }
 
@@ -291,26 +292,6 @@ Lines readProcSource(CatalogReader& reader, Dialect d, std::string_view selected
     return procSourceOf(d.kind, selected, reader.rows(text, q.params), o);
 }
 
-std::string doubleColons(std::string_view text) {
-    std::string out;
-    bool literal = false;
-    for (char c : text) {
-        if (c == '\'') literal = !literal;
-        out += c;
-        if (c == ':' && !literal) out += ':';
-    }
-    return out;
-}
-
-std::string escapeAssignment(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == ':' && i + 1 < text.size() && text[i + 1] == '=') out += ':';
-        out += text[i];
-    }
-    return out;
-}
-
 // --- Store -------------------------------------------------------------------------------------
 
 namespace {
@@ -323,7 +304,7 @@ std::string joined(const Lines& lines, std::string_view sep) {
 
 std::string oracleStoreText(const Lines& lines, bool replaceAssignment) {
     std::string s = joined(lines, "\r");
-    return replaceAssignment ? escapeAssignment(s) : s;
+    return replaceAssignment ? sqlexec::escapeAssignment(s) : s;
 }
 
 std::string triggerStoreText(const Lines& lines, bool replaceAssignment) {
@@ -332,12 +313,12 @@ std::string triggerStoreText(const Lines& lines, bool replaceAssignment) {
         s += lines[i];
         if (i + 1 < lines.size()) s = trim(s) + "\r";
     }
-    return replaceAssignment ? escapeAssignment(s) : s;
+    return replaceAssignment ? sqlexec::escapeAssignment(s) : s;
 }
 
 std::string plainStoreText(const Lines& lines, bool replaceAssignment) {
     std::string s = joined(lines, "\n");
-    return replaceAssignment ? escapeAssignment(s) : s;
+    return replaceAssignment ? sqlexec::escapeAssignment(s) : s;
 }
 
 void executeStoreText(engine::Database& db, const std::string& text) {
@@ -392,6 +373,12 @@ Lines errorLines(const Rows& rows) {
         out.push_back(trim(at(r, 3)) + "/" + trim(at(r, 4)) + ": " + text);
     }
     return out;
+}
+
+Lines readErrors(CatalogReader& reader, const ErrorQuery& query) {
+    std::string sql;
+    for (const auto& l : query.sql) sql += (sql.empty() ? "" : "\n") + l;
+    return errorLines(reader.rows(sql, query.params));
 }
 
 std::optional<std::string> serverErrorLine(const engine::EngineError& e) {
@@ -494,7 +481,7 @@ TriggerSource triggerSourceOf(const Rows& rows, bool doubleColonsOn) {
     s.headerLines = int(s.lines.size());
     appendText(s.lines, at(rows[0], 5));
     if (doubleColonsOn)
-        for (auto& l : s.lines) l = doubleColons(l);
+        for (auto& l : s.lines) l = sqlexec::doubleColons(l);
     return s;
 }
 

@@ -59,7 +59,7 @@ QualifiedName splitName(std::string_view selected);
 struct SourceOptions {
     std::string loginUser;     // owner of an unqualified Oracle name
     bool lineNumbers = false;  // Oracle: "1: " before each line
-    bool doubleColons = false; // colons outside literals written twice
+    bool doubleColons = false; // colons outside literals written twice (the engine reads "::" as one)
 };
 // The source statement per kind with its parameter values (Oracle, SQLBase, MSSQL).
 struct SourceQuery {
@@ -87,11 +87,6 @@ std::string interbaseParamType(int dialect, const std::vector<std::string>& row)
 // The whole source of the selected procedure; throws the engine's error of a catalog query.
 Lines readProcSource(CatalogReader& reader, Dialect d, std::string_view selected, const SourceOptions& o);
 
-// Colons outside quoted literals written twice (the engine reads "::" as one colon).
-std::string doubleColons(std::string_view text);
-// ":=" written as "::=".
-std::string escapeAssignment(std::string_view text);
-
 // --- Store -------------------------------------------------------------------------------------
 // Oracle procedures: the lines joined with a carriage return.
 std::string oracleStoreText(const Lines& lines, bool replaceAssignment);
@@ -118,6 +113,8 @@ ErrorQuery oracleErrorQuery(std::string_view selected);
 ErrorQuery oracleTriggerErrorQuery(std::string_view owner, std::string_view trigger);
 // "LINE/POSITION: TEXT" per row of the error statement (TEXT, NAME, OWNER, LINE, POSITION).
 Lines errorLines(const Rows& rows);
+// Runs the error statement and gives its lines.
+Lines readErrors(CatalogReader& reader, const ErrorQuery& query);
 inline constexpr const char* kNoErrors = "Ошибок нет / No Errors !";
 // A failed store on a server that reports the place of a syntax error in its message ("line 4,
 // column 3"): the one error line "4/3: " and the server's text; nothing when no place is given.
