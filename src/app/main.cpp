@@ -43,6 +43,9 @@
 #ifdef VLM_HAVE_SCHEMA
 #include "schema/commands.h"
 #endif
+#ifdef VLM_HAVE_SQLEXEC
+#include "sqlexec/commands.h"
+#endif
 
 namespace {
 // --bench-startup: the program ends right after the main window's first paint (used by the
@@ -98,6 +101,9 @@ int main(int argc, char** argv) {
 #endif
 #ifdef VLM_HAVE_SCHEMA
     vlm::shell::TForm1::addCommandProvider(&vlm::schema::registerCommands);
+#endif
+#ifdef VLM_HAVE_SQLEXEC
+    vlm::shell::TForm1::addCommandProvider(&vlm::sqlexec::registerCommands);
 #endif
 #ifdef VLM_PANEL_HOOKS
     std::shared_ptr<vlm::shell::ShellHooks> hooks = vlm::panels::makeShellHooks();

@@ -90,6 +90,9 @@ const vlm::contract::Backend* firebird() {
         b.createProcedure = {"create procedure CT_ADD (A integer, B integer) returns (S integer) as "
                              "begin S = A + B; end"};
         b.syntaxErrorText = "Token unknown";
+        b.longQuery = "execute block returns (N bigint) as declare I bigint = 0; begin "
+                      "while (I < 2000000000) do I = I + 1; N = I; suspend; end";
+        b.selectOne = "select 1 from rdb$database";
         return b;
     }();
     return &b;

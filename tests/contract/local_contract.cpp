@@ -28,6 +28,9 @@ const vlm::contract::Backend* localDir() {
         b.liveQueries = false;     // local SQL results are read-only
         b.primaryKeys = false;   // dBase has unique indexes, no primary keys
         b.syntaxErrorText = "syntax error";
+        // Scans of the dBase file, nested four deep: about 10^8 rows.
+        b.longQuery = "select count(*) from {ITEMS} A, {ITEMS} B, {ITEMS} C, {ITEMS} D";
+        b.longQueryRows = 100;
         return b;
     }();
     return &b;

@@ -53,6 +53,7 @@ const vlm::contract::Backend* odbc() {
                              "language sql as 'select \"A\" + \"B\"'"};
         b.tableName = [](const std::string& base) { return "public." + base; };   // listed with their schema
         b.syntaxErrorText = "syntax error at or near \"selec\"";
+        b.longQuery = "select pg_sleep(60)";
 #else
         b.name = "OdbcSqlite";
         b.freshDatabase = [] {
@@ -67,6 +68,8 @@ const vlm::contract::Backend* odbc() {
         b.exactNumerics = false;   // the SQLite3 ODBC driver describes NUMERIC as DOUBLE
         b.storedProcedures = false;   // the SQLite3 ODBC driver has no procedures
         b.syntaxErrorText = "near \"selec\": syntax error";
+        b.longQuery = "with recursive c(x) as (select 1 union all select x + 1 from c where x < 1000000000) "
+                      "select count(*) from c";
 #endif
         b.seekingTables = false;      // table cursors read forwards
         b.seekingQueries = false;     // results read forwards and keep what they read

@@ -47,6 +47,7 @@ const vlm::contract::Backend* postgres() {
         b.createProcedure = {"create function \"CT_ADD\"(\"A\" integer, \"B\" integer, out \"S\" integer) "
                              "language sql as 'select \"A\" + \"B\"'"};
         b.syntaxErrorText = "syntax error at or near \"selec\"";
+        b.longQuery = "select pg_sleep(60)";
         return b;
     }();
     return &b;

@@ -2,6 +2,9 @@
 // statement kinds, the text functions, select-list labels, token classes, templates, time
 // and message texts, file-name rules and the help word.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "engine/database.h"
 #include "engine/query.h"
@@ -113,7 +116,8 @@ TEST(SqlText, SelectListItemsAndLabels) {
     EXPECT_EQ(selectListItems("select 1"), V{});
 
     vlm::engine::Database db;
-    db.setDatabaseName("SQLITE::memory:");
+    db.setDatabaseName("SQLITE:" + (std::filesystem::temp_directory_path() /
+                                    ("vlm-sqltext-" + std::to_string(::getpid()) + ".sqlite")).string());
     db.open();
     vlm::engine::Query q;
     q.setDatabase(&db);
@@ -130,6 +134,9 @@ TEST(SqlText, SelectListItemsAndLabels) {
     applySelectListLabels(q, q.sqlText());
     EXPECT_EQ(q.field(0).displayLabel(), "*");
     EXPECT_EQ(q.field(1).displayLabel(), "y");
+    q.close();
+    db.close();
+    std::filesystem::remove(db.databaseName().substr(7));
 }
 
 TEST(SqlText, TokenClasses) {

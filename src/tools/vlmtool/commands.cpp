@@ -17,6 +17,7 @@
 #include "engine/session.h"
 #include "engine/table.h"
 #include "objlists/listing.h"
+#include "sqlexec/scriptrun.h"
 #include "tableinfo/catalog.h"
 #include "transfer/compare.h"
 #include "transfer/transfer.h"
@@ -52,6 +53,11 @@ const char* kUsage =
     "  compare DB1 TABLE1 DB2 TABLE2 [--count] [--types] [--data] [--key]\n"
     "                                 compare two tables into TBLSCOMP.LOG in the current\n"
     "                                 directory and print it; exit status 1 when they differ\n"
+    "  script DB FILE [--delimiter C] [--transaction]\n"
+    "                                 run the SQL script FILE statement by statement (default\n"
+    "                                 delimiter ;) and write its log; exit status 1 when any\n"
+    "                                 statement failed. --transaction: one transaction, committed\n"
+    "                                 at the end when nothing failed, else rolled back\n"
     "DB is an alias, a directory of local tables, or DRIVER:TARGET (SQLITE:/data/x.sqlite,\n"
     "POSTGRESQL:host:port/db, POSTGRESQL:host=H port=P dbname=D, postgresql://user@host/db).\n"
     "Options: --user NAME, --password TEXT (the login; for copy and compare, of both databases),\n"
@@ -76,6 +82,7 @@ struct Options {
     bool delimiterGiven = false;
     bool system = false;
     std::string fields;
+    bool transaction = false;
     bool fieldsGiven = false, xlsx = false, count = false, types = false, data = false, key = false;
     std::vector<std::string> words;
 
@@ -132,6 +139,8 @@ Options parse(const std::vector<std::string>& args) {
         } else if (is("--fields")) {
             o.fields = valueOf("--fields");
             o.fieldsGiven = true;
+        } else if (a == "--transaction") {
+            o.transaction = true;
         } else if (a == "--xlsx") {
             o.xlsx = true;
         } else if (a == "--count") {
@@ -223,6 +232,35 @@ int cmdSql(Session& s, const Options& o, std::FILE* out) {
         std::fprintf(out, "Rows affected: %lld\n", static_cast<long long>(st->rowsAffected()));
     }
     return 0;
+}
+
+// The script window's script run: the same statements, the same log, on standard output.
+int cmdScript(Session& s, const Options& o, std::FILE* out) {
+    need(o, 3, 3, "script DB FILE [--delimiter C] [--transaction]");
+    std::ifstream in(o.words[2], std::ios::binary);
+    if (!in) throw EngineError(ErrorCategory::File, errc::FileNotFound, {"Cannot read " + o.words[2]});
+    std::stringstream text;
+    text << in.rdbuf();
+    Database db(&s);
+    db.setDatabaseName(o.words[1]);
+    db.params() = o.login();
+    db.open();
+    sqlexec::ScriptOptions so;
+    so.delimiter = o.delimiterGiven ? o.delimiter : ';';
+    so.useTransaction = o.transaction;
+    std::ostringstream log;
+    const sqlexec::ScriptOutcome r = sqlexec::runScript(db, text.str(), so, log);
+    if (db.inTransaction()) {
+        if (r.failed == 0) {
+            db.commit();
+            log << "Committed.\n";
+        } else {
+            db.rollback();
+            log << "Rolled back.\n";
+        }
+    }
+    std::fputs(log.str().c_str(), out);
+    return r.failed == 0 ? 0 : 1;
 }
 
 int cmdCopy(Session& s, const Options& o, std::FILE* out) {
@@ -444,6 +482,7 @@ int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         if (cmd == "fields") return cmdFields(s, o, out);
         if (cmd == "dump") return cmdDump(s, o, out);
         if (cmd == "sql") return cmdSql(s, o, out);
+        if (cmd == "script") return cmdScript(s, o, out);
         if (cmd == "copy") return cmdCopy(s, o, out);
         if (cmd == "ddl") return cmdDdl(s, o, out, err);
         if (cmd == "alias") return cmdAlias(s, o, out);

@@ -20,6 +20,17 @@ Attachment::~Attachment() {
     }
 }
 
+void Attachment::cancelRunning() {
+    calls_.cancel([this](void*) {
+        try {
+            Status st;
+            att_->cancelOperation(&st, fb_cancel_raise);
+        } catch (const EngineError&) {
+            // "nothing to cancel": the call ended meanwhile
+        }
+    });
+}
+
 Transaction::Transaction(std::shared_ptr<Attachment> att, bool automatic)
     : att_(std::move(att)), automatic_(automatic) {
     Status st;

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "engine/drivers/firebird/fberror.h"
+#include "engine/running.h"
 
 namespace vlm::engine::firebird {
 
@@ -80,8 +81,15 @@ public:
     Attachment& operator=(const Attachment&) = delete;
     Firebird::IAttachment* get() const { return att_; }
 
+    // Calls that wait for the engine (prepare, execute, open, fetch) mark themselves here.
+    RunningCalls& calls() { return calls_; }
+    // From another thread: stops the running call, which fails with isc_cancelled (category
+    // Cancelled). Nothing happens when no call runs.
+    void cancelRunning();
+
 private:
     Firebird::IAttachment* att_;
+    RunningCalls calls_;
 };
 
 // One transaction. An explicit one (begin) rolls back when dropped while still active; an

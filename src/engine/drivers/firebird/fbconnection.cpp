@@ -57,6 +57,7 @@ FbStatement::FbStatement(FbConnection& conn, std::string sql) : conn_(conn), sql
     try {
         Status st;
         auto tra = conn_.statementTransaction();
+        RunningCalls::Scope running(conn_.attachment()->calls());
         stmt_ = std::make_shared<Ref<IStatement>>(conn_.attachment()->get()->prepare(
             &st, tra->get(), 0, sql_.c_str(), SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA));
         type_ = (*stmt_)->getType(&st);
@@ -116,6 +117,7 @@ std::unique_ptr<Cursor> FbStatement::execute() {
     try {
         Status st;
         auto* att = conn_.attachment()->get();
+        RunningCalls::Scope running(conn_.attachment()->calls());
         InputMessage in;
         in.build(inMeta_.get(), values_, att, tra->get());
 

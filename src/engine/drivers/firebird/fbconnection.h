@@ -133,6 +133,8 @@ public:
     // Firebird has no owners: a name with a dot is one identifier.
     std::string quoteTable(const std::string& table) const override { return quoteIdentifier(table); }
 
+    void cancelRunning() override { att_->cancelRunning(); }
+
     // For statements of this connection.
     const std::shared_ptr<Attachment>& attachment() const { return att_; }
     // The explicit transaction, or a new automatic one.

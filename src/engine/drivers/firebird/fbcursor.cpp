@@ -37,6 +37,7 @@ bool FbCursor::fetch(std::size_t maxRows, std::vector<Row>& out) {
                           {"The transaction of this result has ended; its rows can no longer be read"});
     if (end_ >= 0 && pos_ >= end_) return false;
     Status st;
+    RunningCalls::Scope running(att_->calls());
     for (std::size_t n = 0; n < maxRows; ++n) {
         if (rs_->fetchNext(&st, out_->buffer()) != Firebird::IStatus::RESULT_OK) {
             end_ = pos_;

@@ -62,6 +62,11 @@ EngineError statusError(const std::intptr_t* vector) {
         engineCode = errc::ConversionFailed;
         head = "Data conversion error.";
         break;
+    case isc_cancelled:
+        category = ErrorCategory::Cancelled;
+        engineCode = errc::CancelledBase;
+        head = "Cancelled by the user";
+        break;
     default:
         break;
     }

@@ -45,6 +45,20 @@ Capabilities OdbcConnection::capabilities() const {
     return c;
 }
 
+EngineError Session::failure(SQLHSTMT st, const std::string& what) const {
+    EngineError e = odbcError(SQL_HANDLE_STMT, st, what, secret);
+    if (!calls.cancelled() || e.category() == ErrorCategory::Cancelled) return e;
+    std::vector<std::string> lines = e.messages();
+    if (!lines.empty()) lines[0] = "Cancelled by the user";
+    return EngineError(ErrorCategory::Cancelled, errc::CancelledBase, std::move(lines), e.nativeCode(), e.sqlState());
+}
+
+void OdbcConnection::cancelRunning() {
+    s_->calls.cancel([](void* st) {
+        if (st) SQLCancel(st);
+    });
+}
+
 std::string OdbcConnection::quoteIdentifier(const std::string& name) const {
     const std::string& q = s_->quote;
     if (q.empty()) return name;

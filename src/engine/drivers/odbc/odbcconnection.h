@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/driver.h"
+#include "engine/running.h"
 #include "engine/trace.h"
 #include "odbcsupport.h"
 
@@ -29,12 +30,21 @@ struct Session {
     IdentifierCase identifierCase = IdentifierCase::Upper;   // of unquoted names
     bool connected = false;
     bool inTxn = false;
+    RunningCalls calls;        // statement handles in a call that waits for the data source
     ~Session() {
         if (connected) SQLDisconnect(dbc.get());
     }
     void trace(TraceCategory c, const std::string& t) {
         if (tracer && tracer->wants(c)) tracer->trace(c, t);
     }
+    // Runs call() (SQLExecute, SQLFetch, ... on st) so that a cancel meanwhile reaches st.
+    template <class F> SQLRETURN running(SQLHSTMT st, F call) {
+        RunningCalls::Scope scope(calls, st);
+        return call();
+    }
+    // The error of a call on st that failed: category Cancelled when a cancel reached it, also
+    // from drivers that report the stop with a general state (the SQLite3 driver's HY000).
+    EngineError failure(SQLHSTMT st, const std::string& what) const;
 };
 
 class OdbcConnection : public Connection {
@@ -70,6 +80,10 @@ public:
     std::string quoteTable(const std::string& table) const override;
     std::string quoteIdentifier(const std::string& name) const override;
     std::pair<std::string, std::string> resolve(const std::string& table) const;
+
+    // SQLCancel on the statement handle in a call; the call fails with HY008 (or the server's
+    // own cancel state), category Cancelled.
+    void cancelRunning() override;
 
     // The column type for field on this data source (generic long types by its type info).
     std::string columnType(const FieldDef& field);

@@ -34,14 +34,14 @@ bool OdbcCursor::fetch(std::size_t maxRows, std::vector<Row>& out) {
     if (done_) return false;
     SQLHSTMT st = stmt_->get();
     for (std::size_t i = 0; i < maxRows; ++i) {
-        SQLRETURN rc = SQLFetch(st);
+        SQLRETURN rc = s_->running(st, [st] { return SQLFetch(st); });
         if (rc == SQL_NO_DATA) {
             done_ = true;
             SQLFreeStmt(st, SQL_CLOSE);
             return false;
         }
         if (!ok(rc)) {
-            EngineError e = odbcError(SQL_HANDLE_STMT, st, "Fetching rows failed", s_->secret);
+            EngineError e = s_->failure(st, "Fetching rows failed");
             s_->trace(TraceError, e.what());
             done_ = true;
             SQLFreeStmt(st, SQL_CLOSE);
@@ -63,9 +63,10 @@ public:
     OdbcStatement(std::shared_ptr<Session> s, const std::string& sql) : s_(std::move(s)), sql_(sql) {
         stmt_ = std::make_shared<Handle>(SQL_HANDLE_STMT, s_->dbc.get());
         s_->trace(TracePrepare, sql);
-        SQLRETURN rc = SQLPrepare(stmt_->get(), (SQLCHAR*)sql.c_str(), SQL_NTS);
+        SQLHSTMT st = stmt_->get();
+        SQLRETURN rc = s_->running(st, [&] { return SQLPrepare(st, (SQLCHAR*)sql.c_str(), SQL_NTS); });
         if (!ok(rc)) {
-            EngineError e = odbcError(SQL_HANDLE_STMT, stmt_->get(), "SQL statement failed", s_->secret);
+            EngineError e = s_->failure(stmt_->get(), "SQL statement failed");
             s_->trace(TraceError, e.what());
             throw e;
         }
@@ -96,10 +97,10 @@ public:
                   SQL_HANDLE_STMT, st, "Binding a parameter failed", s_->secret);
         }
         s_->trace(TraceExecute, sql_);
-        SQLRETURN rc = SQLExecute(st);
+        SQLRETURN rc = s_->running(st, [st] { return SQLExecute(st); });
         affected_ = 0;
         if (!ok(rc) && rc != SQL_NO_DATA) {
-            EngineError e = odbcError(SQL_HANDLE_STMT, st, "SQL statement failed", s_->secret);
+            EngineError e = s_->failure(st, "SQL statement failed");
             s_->trace(TraceError, e.what());
             throw e;
         }

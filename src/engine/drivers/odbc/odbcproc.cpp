@@ -65,10 +65,9 @@ public:
         std::vector<ParamSlot> slots(params_.size());
         bindAll(stmt->get(), slots);
         s_->trace(TraceExecute, sql);
-        SQLRETURN rc = SQLExecDirect(stmt->get(), sqlText(sql), SQL_NTS);
+        SQLRETURN rc = s_->running(stmt->get(), [&] { return SQLExecDirect(stmt->get(), sqlText(sql), SQL_NTS); });
         if (!ok(rc) && rc != SQL_NO_DATA) {
-            EngineError e = odbcError(SQL_HANDLE_STMT, stmt->get(), "Executing the procedure " + qualified_ + " failed",
-                                      s_->secret);
+            EngineError e = s_->failure(stmt->get(), "Executing the procedure " + qualified_ + " failed");
             // psqlODBC turns the escape into a SELECT, which PostgreSQL refuses for a procedure
             // (as opposed to a function): such a procedure is run by CALL, outputs as one row.
             if (!result && isProcedureNotFunction(stmt->get())) {
@@ -76,12 +75,11 @@ public:
                 bindAll(stmt->get(), slots);
                 sql = "CALL " + qualified_ + "(" + marks + ")";
                 s_->trace(TraceExecute, sql);
-                rc = SQLExecDirect(stmt->get(), sqlText(sql), SQL_NTS);
+                rc = s_->running(stmt->get(), [&] { return SQLExecDirect(stmt->get(), sqlText(sql), SQL_NTS); });
             }
             if (!ok(rc) && rc != SQL_NO_DATA) {
                 if (sql.front() != '{')
-                    e = odbcError(SQL_HANDLE_STMT, stmt->get(), "Executing the procedure " + qualified_ + " failed",
-                                  s_->secret);
+                    e = s_->failure(stmt->get(), "Executing the procedure " + qualified_ + " failed");
                 s_->trace(TraceError, e.what());
                 throw e;
             }

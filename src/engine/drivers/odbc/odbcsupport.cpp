@@ -79,7 +79,7 @@ EngineError odbcError(SQLSMALLINT type, SQLHANDLE h, const std::string& what, co
     } else if (cls == "22") {
         cat = ErrorCategory::Data;
         code = errc::DataBase;
-    } else if (firstState == "HY008") {
+    } else if (firstState == "HY008" || firstState == "57014") {   // ODBC's and PostgreSQL's cancel
         cat = ErrorCategory::Cancelled;
         code = errc::CancelledBase;
     }

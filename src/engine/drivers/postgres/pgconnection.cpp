@@ -178,9 +178,13 @@ public:
             lengths[i] = int(values_[i].size());
             formats[i] = binary_[i] ? 1 : 0;
         }
-        Result r = s_->check(PQexecPrepared(s_->conn(), name_.c_str(), int(values_.size()), ptrs.data(),
-                                            lengths.data(), formats.data(), 0),
-                             text_);
+        PGresult* raw;
+        {
+            RunningCalls::Scope running(s_->calls());
+            raw = PQexecPrepared(s_->conn(), name_.c_str(), int(values_.size()), ptrs.data(), lengths.data(),
+                                 formats.data(), 0);
+        }
+        Result r = s_->check(raw, text_);
         s_->syncTransactionState();
         return finish(std::move(r));
     }

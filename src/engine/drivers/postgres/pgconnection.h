@@ -51,6 +51,8 @@ public:
     std::string quoteTable(const std::string& table) const override;
     std::string quoteIdentifier(const std::string& name) const override { return quoteIdent(name); }
 
+    void cancelRunning() override { s_->cancelRunning(); }
+
     // The schema and name a table name stands for, as quoteTable() reads it.
     std::pair<std::string, std::string> resolve(const std::string& table) const;
 

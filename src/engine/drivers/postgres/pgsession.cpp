@@ -4,10 +4,24 @@
 namespace vlm::engine::postgres {
 
 void Session::close() {
+    {
+        std::lock_guard lock(cancelMutex_);   // a cancel on another thread never meets it freed
+        if (cancel_) PQfreeCancel(cancel_);
+        cancel_ = nullptr;
+    }
     if (conn_) {
         PQfinish(conn_);
         conn_ = nullptr;
     }
+}
+
+void Session::cancelRunning() {
+    calls_.cancel([this](void*) {
+        std::lock_guard lock(cancelMutex_);
+        char why[256];
+        // A failed request (the server gone) leaves the call to fail on its own.
+        if (cancel_) PQcancel(cancel_, why, int(sizeof why));
+    });
 }
 
 void Session::requireOpen() const {
@@ -37,7 +51,12 @@ Result Session::exec(const std::string& sql, TraceCategory cat) {
     requireOpen();
     recover();
     if (tracer_.wants(cat)) tracer_.trace(cat, sql);
-    Result r = check(PQexec(conn_, sql.c_str()), sql);
+    PGresult* raw;
+    {
+        RunningCalls::Scope running(calls_);
+        raw = PQexec(conn_, sql.c_str());
+    }
+    Result r = check(raw, sql);
     syncTransactionState();
     return r;
 }
@@ -58,9 +77,13 @@ Result Session::execParams(const std::string& sql, const std::vector<std::string
         for (std::size_t i = 0; i < values.size(); ++i)
             tracer_.trace(TraceDataIn, "$" + std::to_string(i + 1) + " = " +
                                           (isNull[i] ? std::string("NULL") : binary[i] ? "<binary>" : values[i]));
-    Result r = check(PQexecParams(conn_, sql.c_str(), int(values.size()), nullptr, ptrs.data(),
-                                  lengths.data(), formats.data(), 0),
-                     sql);
+    PGresult* raw;
+    {
+        RunningCalls::Scope running(calls_);
+        raw = PQexecParams(conn_, sql.c_str(), int(values.size()), nullptr, ptrs.data(), lengths.data(),
+                           formats.data(), 0);
+    }
+    Result r = check(raw, sql);
     syncTransactionState();
     return r;
 }

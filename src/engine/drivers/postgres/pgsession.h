@@ -9,9 +9,11 @@
 #include <libpq-fe.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "engine/running.h"
 #include "engine/trace.h"
 #include "pgsupport.h"
 
@@ -19,7 +21,7 @@ namespace vlm::engine::postgres {
 
 class Session {
 public:
-    Session(PGconn* conn, Tracer& tracer) : conn_(conn), tracer_(tracer) {}
+    Session(PGconn* conn, Tracer& tracer) : conn_(conn), tracer_(tracer), cancel_(PQgetCancel(conn)) {}
     ~Session() { close(); }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -59,9 +61,19 @@ public:
     int openCursors() const { return openCursors_; }
     void requireOpen() const;
 
+    // Calls that wait for the server mark themselves here (RunningCalls::Scope) so that
+    // cancelRunning() reaches the server only while one runs.
+    RunningCalls& calls() { return calls_; }
+    // From another thread: asks the server to stop the running statement, which then fails
+    // with SQLSTATE 57014 (category Cancelled). Nothing happens when no call runs.
+    void cancelRunning();
+
 private:
     PGconn* conn_;            // owned: PQfinish in close()
     Tracer& tracer_;
+    PGcancel* cancel_;        // owned: PQfreeCancel in close(); guarded by cancelMutex_
+    std::mutex cancelMutex_;
+    RunningCalls calls_;
     bool userTxn_ = false;
     bool cursorTxn_ = false;
     unsigned long seq_ = 0;

@@ -325,6 +325,8 @@ DirConnection::DirConnection(std::string dir, FileSystem& fs, Tracer& tracer, st
 
 DirConnection::~DirConnection() = default;
 
+void DirConnection::cancelRunning() { sql_->cancelRunning(); }
+
 void DirConnection::setForeignResolver(std::shared_ptr<ForeignTableResolver> resolver) { resolver_ = std::move(resolver); }
 
 void DirConnection::setNewTableLanguageDriver(const std::string& formatType, const std::string& languageDriver) {

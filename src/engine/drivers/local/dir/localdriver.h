@@ -77,6 +77,8 @@ public:
                             Cursor& source, const std::vector<int>& sourceColumns, Progress* progress) override;
     // Local table names carry their extension ("CUST.DBF"): one identifier, never OWNER.NAME.
     std::string quoteTable(const std::string& table) const override;
+    // Stops a running local SQL statement (its table scans included).
+    void cancelRunning() override;
 
     // Files of a table: the table file and every companion that exists.
     std::vector<std::string> tableFiles(const std::string& path) const;

@@ -11,6 +11,7 @@
 
 #include "engine/drivers/local/tablefile.h"
 #include "engine/error.h"
+#include "engine/running.h"
 #include "engine/typemap.h"
 #include "localddl.h"
 #include "localdriver.h"
@@ -22,6 +23,8 @@ struct LocalSql::Db {
     DirConnection* conn = nullptr;
     std::set<std::string> tables;   // upper-case names of the virtual tables made
     std::shared_ptr<ForeignTableResolver>* resolver = nullptr;   // the connection's slot
+    // Steps running on h; a cancel interrupts them, and the table scans below stop on it too.
+    RunningCalls calls;
     ~Db() {
         if (h) sqlite3_close_v2(h);
     }
@@ -54,6 +57,8 @@ std::string unquote(const char* a) {
 }
 
 [[noreturn]] void sqlError(sqlite3* h, const std::string& what) {
+    if (sqlite3_errcode(h) == SQLITE_INTERRUPT)
+        throw EngineError(ErrorCategory::Cancelled, errc::CancelledBase, {"Cancelled by the user", sqlite3_errmsg(h)});
     throw EngineError(ErrorCategory::Sql, errc::SqlBase, {what + sqlite3_errmsg(h)}, sqlite3_extended_errcode(h));
 }
 
@@ -323,8 +328,12 @@ int fileClose(sqlite3_vtab_cursor* c) {
     return SQLITE_OK;
 }
 
-int skipDeleted(FileCursor* c) {
-    while (c->rec < c->count && c->soft && c->table->isDeleted(c->rec)) ++c->rec;
+// A run of deleted records may be long: a cancel stops it (the statement then fails as cancelled).
+int skipDeleted(FileCursor* c, LocalSql::Db* db) {
+    while (c->rec < c->count && c->soft && c->table->isDeleted(c->rec)) {
+        if (db->calls.cancelled()) return SQLITE_INTERRUPT;
+        ++c->rec;
+    }
     return SQLITE_OK;
 }
 
@@ -341,7 +350,7 @@ int fileFilter(sqlite3_vtab_cursor* cur, int idxNum, const char*, int argc, sqli
         } else {
             c->rec = 0;
         }
-        return skipDeleted(c);
+        return skipDeleted(c, reinterpret_cast<FileVtab*>(cur->pVtab)->db);
     });
 }
 
@@ -349,7 +358,7 @@ int fileNext(sqlite3_vtab_cursor* cur) {
     auto* c = reinterpret_cast<FileCursor*>(cur);
     ++c->rec;
     return guarded(cur->pVtab, [&] {
-        return skipDeleted(c);
+        return skipDeleted(c, reinterpret_cast<FileVtab*>(cur->pVtab)->db);
     });
 }
 
@@ -513,8 +522,9 @@ int foreignClose(sqlite3_vtab_cursor* c) {
     delete reinterpret_cast<ForeignCursor*>(c);
     return SQLITE_OK;
 }
-int foreignFill(ForeignCursor* c) {
+int foreignFill(ForeignCursor* c, LocalSql::Db* db) {
     while (c->at >= c->rows.size() && c->more) {
+        if (db->calls.cancelled()) return SQLITE_INTERRUPT;
         c->at = 0;
         c->more = c->cur->fetchInto(512, c->rows);
     }
@@ -529,7 +539,7 @@ int foreignFilter(sqlite3_vtab_cursor* cur, int, const char*, int, sqlite3_value
         c->at = 0;
         c->more = true;
         c->rowid = 0;
-        return foreignFill(c);
+        return foreignFill(c, reinterpret_cast<ForeignVtab*>(cur->pVtab)->db);
     });
 }
 int foreignNext(sqlite3_vtab_cursor* cur) {
@@ -537,7 +547,7 @@ int foreignNext(sqlite3_vtab_cursor* cur) {
     ++c->at;
     ++c->rowid;
     return guarded(cur->pVtab, [&] {
-        return foreignFill(c);
+        return foreignFill(c, reinterpret_cast<ForeignVtab*>(cur->pVtab)->db);
     });
 }
 int foreignEof(sqlite3_vtab_cursor* cur) {
@@ -594,6 +604,7 @@ public:
                 r.values.push_back(valueFor(sqlite3_column_value(st_, i), &fields_[std::size_t(i)]));
             r.key = Value(std::int64_t(n_++));
             out.push_back(std::move(r));
+            RunningCalls::Scope running(db_->calls, db_->h);
             rc_ = sqlite3_step(st_);
         }
         if (rc_ != SQLITE_ROW && rc_ != SQLITE_DONE) sqlError(db_->h, "");
@@ -624,14 +635,18 @@ public:
         sqlite3_stmt* st = nullptr;
         if (sqlite3_prepare_v2(db_->h, sql_.c_str(), -1, &st, nullptr) != SQLITE_OK) sqlError(db_->h, "");
         for (std::size_t i = 0; i < binds_.size(); ++i) bindOne(st, int(i + 1), binds_[i]);
+        RunningCalls::Scope running(db_->calls, db_->h);
         int rc = sqlite3_step(st);
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-            std::string msg = sqlite3_errmsg(db_->h);
             sqlite3_finalize(st);
-            throw EngineError(ErrorCategory::Sql, errc::SqlBase, {msg});
+            sqlError(db_->h, "");
         }
         if (sqlite3_column_count(st) == 0) {
             while (rc == SQLITE_ROW) rc = sqlite3_step(st);
+            if (rc != SQLITE_DONE) {   // a failure after the first row is no success either
+                sqlite3_finalize(st);
+                sqlError(db_->h, "");
+            }
             affected_ = sqlite3_changes(db_->h);
             sqlite3_finalize(st);
             return nullptr;
@@ -816,6 +831,10 @@ void LocalSql::sync(const std::string& sql) {
             if (!orig.empty() && conn_.fileSystem().exists(orig)) make(orig, "vlm_file", quoteLit(orig));
         }
     }
+}
+
+void LocalSql::cancelRunning() {
+    db_->calls.cancel([](void* h) { sqlite3_interrupt(static_cast<sqlite3*>(h)); });
 }
 
 std::unique_ptr<Statement> LocalSql::prepare(const std::string& text) {

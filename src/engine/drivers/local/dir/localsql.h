@@ -22,6 +22,8 @@ public:
     explicit LocalSql(DirConnection& conn);
     ~LocalSql();
     std::unique_ptr<Statement> prepare(const std::string& sql);
+    // From another thread: interrupts the running statement (category Cancelled).
+    void cancelRunning();
     // Forget the virtual tables: the directory's tables changed.
     void invalidate();
 
