@@ -25,6 +25,9 @@
 #ifdef VLM_HAVE_OBJLISTS
 #include "objlists/commands.h"
 #endif
+#ifdef VLM_HAVE_SERVEROBJ
+#include "serverobj/commands.h"
+#endif
 #ifdef VLM_HAVE_TABLEINFO
 #include "tableinfo/commands.h"
 #endif
@@ -80,6 +83,9 @@ int main(int argc, char** argv) {
     // The windows' commands: F2, F3, F4, Alt+F8 and the rest, on the main window's ids.
 #ifdef VLM_HAVE_OBJLISTS
     vlm::shell::TForm1::addCommandProvider(&vlm::objlists::registerCommands);
+#endif
+#ifdef VLM_HAVE_SERVEROBJ
+    vlm::shell::TForm1::addCommandProvider(&vlm::serverobj::registerCommands);
 #endif
 #ifdef VLM_HAVE_TABLEINFO
     vlm::shell::TForm1::addCommandProvider(&vlm::tableinfo::registerCommands);
