@@ -299,6 +299,7 @@ private slots:
         QVERIFY2(prompts->messages.isEmpty() ||
                      prompts->messages == QStringList{QStringLiteral("Table does not exist: SCOTT.EMP")},
                  qPrintable(prompts->messages.join('\n')));
+        const qsizetype shownAtOpen = prompts->messages.size();
         QVERIFY(w->ListFields->count() > 0);
         QCOMPARE(w->ListFields->item(0)->text().toUpper(), QStringLiteral("EMPNO"));
         QVERIFY(w->CBTableSpace->count() > 1);
@@ -354,7 +355,7 @@ private slots:
         // The synonym: the fixture is no Oracle server, so its refusal is what the user sees.
         w->CBPublic->setCurrentIndex(1);
         w->BSaveSynonymClick();
-        QCOMPARE(prompts->messages.size(), 2);
+        QCOMPARE(prompts->messages.size(), shownAtOpen + 1);
         QVERIFY(prompts->messages.last() != QStringLiteral("Synonym Created!"));
         // Only one column left: the partition clause goes when no column is selected.
         w->BUndoTableClick();
