@@ -80,6 +80,14 @@ public:
         s_->requireOpen();
         s_->recover();
         if (s_->tracer().wants(TracePrepare)) s_->tracer().trace(TracePrepare, sql);
+        if (nparams_ == 0 && (kw == "INSERT" || kw == "UPDATE" || kw == "DELETE")) {
+            // Data changes without parameters (a script's rows) run as one simple query when
+            // executed: preparing, describing and deallocating them cost three more round trips.
+            // Errors then come from the execution; RETURNING rows still come back.
+            simple_ = true;
+            name_.clear();
+            return;
+        }
         PGconn* c = s_->conn();
         Result r(PQprepare(c, name_.c_str(), text_.c_str(), nparams_, nullptr));
         if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK) {
