@@ -300,7 +300,10 @@ std::string TFormScript::statementAtCaret(bool& blank) {
     const std::string before = text.left(e->textCursor().position()).toStdString();
     char d = 0;
     if (!delimiterOk(d)) return {};
-    return sqlexec::statementAtCaret(text.toStdString(), before.size(), d);
+    std::string st = sqlexec::statementAtCaret(text.toStdString(), before.size(), d);
+    // The caret after the last delimiter of "select ...; -- note": nothing a server could run.
+    blank = sqlexec::onlyBlanksAndComments(st);
+    return blank ? std::string() : st;
 }
 
 void TFormScript::reportError(std::exception_ptr e) {

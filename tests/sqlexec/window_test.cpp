@@ -123,6 +123,11 @@ TEST_F(ScriptWindow, OnePerPanelAndF2RunsTheStatementAtTheCaret) {
     w_->currentEditor()->setPlainText(QStringLiteral("  \n "));
     w_->BOpenQueryClick();
     EXPECT_EQ(lastMessage(), QStringLiteral("No Query!"));
+    // The caret behind the delimiter, on a trailing comment: no statement is sent.
+    type(QStringLiteral("select A from T; -- note"), QStringLiteral("note"));
+    prompts_->messages.clear();
+    w_->BOpenQueryClick();
+    EXPECT_EQ(prompts_->messages, QStringList{QStringLiteral("No Query!")});
 }
 
 TEST_F(ScriptWindow, TransactionsActOnTheWindowsOwnDatabase) {
