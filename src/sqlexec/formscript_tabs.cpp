@@ -25,6 +25,7 @@
 #include <QToolBar>
 
 #include "engine/query.h"
+#include "engine/table.h"
 #include "panels/panelcontroller.h"
 #include "panels/qtsettings.h"
 #include "shell/codepage.h"
@@ -214,12 +215,14 @@ void TFormScript::templateClick(int tag) {
     if (!e) return;
     std::vector<std::string> fields;
     if (templateNeedsFields(tag)) {
+        // The fields of the table the window was opened on, from the window's own database
+        // (the other panel may be the active one by now).
+        if (!ensureOpen()) return;
         try {
-            engine::Query q;
-            q.setDatabase(&panels_.currentDatabase());
-            q.setSql("select * from " + currentTable_ + " where 1=0");
-            q.open();
-            fields = q.fieldNames();
+            engine::Table table;
+            table.setDatabase(&db_);
+            table.setTableName(currentTable_);
+            for (const engine::FieldDef& f : table.fieldDefs()) fields.push_back(f.name);
         } catch (const std::exception& err) {
             panels_.showError(err);
             return;

@@ -51,6 +51,12 @@ protected:
         std::ofstream(base_ / "IDAPI32.CFG") << "[\\DATABASES\\LITE\\DB INFO]\nTYPE=SQLITE\nSERVER NAME="
                                              << (base_ / "lite.sqlite").string() << "\n";
         engine::Session::defaultSession().loadConfig((base_ / "IDAPI32.CFG").string());
+        {   // the left panel's current table when the window opens
+            engine::Query q;
+            q.setDatabaseName("LITE");
+            q.setSql("create table PARTS (PARTNO integer, DESCR varchar(20))");
+            q.execSql();
+        }
         std::ofstream(dir_ + "VLM32.INI") << "[DATABASE NAMES]\nLEFTDATABASE=LITE\nRIGHTDATABASE=" << (base_ / "data").string()
                                           << "\n[DATABASE LOGINS]\nLEFTUSERNAME=U\nLEFTUSERPASSWORD=P\nRIGHTUSERNAME=U\nRIGHTUSERPASSWORD=P"
                                           << "\n[SETUP]\nLANGUAGE=2\n";
@@ -128,6 +134,16 @@ TEST_F(ScriptWindow, OnePerPanelAndF2RunsTheStatementAtTheCaret) {
     prompts_->messages.clear();
     w_->BOpenQueryClick();
     EXPECT_EQ(prompts_->messages, QStringList{QStringLiteral("No Query!")});
+}
+
+// The field templates read the fields of the table the window was opened on from the window's
+// own database, also when the other panel (a directory without that table) is active.
+TEST_F(ScriptWindow, FieldTemplatesReadTheWindowsOwnTable) {
+    form_->setActivePanel(panels::Side::Right);
+    w_->templateClick(2);
+    EXPECT_TRUE(prompts_->messages.isEmpty()) << prompts_->messages.join("|").toStdString();
+    EXPECT_EQ(w_->currentEditor()->toPlainText().trimmed(),
+              QStringLiteral("update PARTS set PARTNO= :PARTNO, DESCR= :DESCR where"));
 }
 
 TEST_F(ScriptWindow, TransactionsActOnTheWindowsOwnDatabase) {
